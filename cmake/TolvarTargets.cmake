@@ -1,0 +1,88 @@
+# Helpers shared by every folder's CMakeLists.txt.
+#
+#   tolvar_portable_library(name SOURCES ...)   platform-free code, both builds
+#   tolvar_native_test(name SOURCES ... [LIBS ...])        native build only
+#   tolvar_wine_test(name SOURCES ... [LIBS ...] [TIMEOUT s])  Windows build;
+#        ctest runs it under Wine (serially: tests share one display and one
+#        wineserver, and global hooks see every process)
+#   tolvar_windows_program(name SOURCES ... [LIBS ...])    Windows helper exe
+
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  set(TOLVAR_WINDOWS ON)
+else()
+  set(TOLVAR_WINDOWS OFF)
+endif()
+
+set(TOLVAR_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
+get_filename_component(TOLVAR_ROOT ${TOLVAR_ROOT} ABSOLUTE)
+
+if(TOLVAR_WINDOWS)
+  enable_language(RC)
+  # Every Windows binary lands in one folder, so that test programs find the
+  # DLLs beside them and the host finds its "Icons"/"Sounds" folders there.
+  set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0501 WINVER=0x0501)
+  # No MinGW runtime DLL may be needed: the hook library is mapped into
+  # foreign processes, and the test programs run from a bare prefix.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+else()
+  option(TOLVAR_SANITIZE "Build native code with ASan and UBSan" ON)
+  add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+  if(TOLVAR_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
+                        -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+endif()
+
+macro(tolvar_add_googletest)
+  set(gtest_disable_pthreads ${TOLVAR_WINDOWS} CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endmacro()
+
+function(tolvar_portable_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${TOLVAR_ROOT} ${TOLVAR_ROOT}/include)
+endfunction()
+
+function(tolvar_native_test name)
+  if(TOLVAR_WINDOWS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${TOLVAR_ROOT} ${TOLVAR_ROOT}/include)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES LABELS native TIMEOUT 300)
+endfunction()
+
+function(tolvar_windows_program name)
+  if(NOT TOLVAR_WINDOWS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${TOLVAR_ROOT} ${TOLVAR_ROOT}/include)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+endfunction()
+
+function(tolvar_wine_test name)
+  if(NOT TOLVAR_WINDOWS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 1200)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${TOLVAR_ROOT} ${TOLVAR_ROOT}/include)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} tolvar_wine_support)
+  add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  set_tests_properties(${name} PROPERTIES LABELS wine TIMEOUT ${ARG_TIMEOUT} RUN_SERIAL ON)
+endfunction()

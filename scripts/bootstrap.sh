@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Installs, idempotently, everything the build and the tests need on a fresh
+# Debian machine: the MinGW-w64 cross compiler for 32-bit Windows, Wine with
+# its 32-bit part, Xvfb, ImageMagick, CMake, clang (for the fuzz target) and
+# the GoogleTest sources. Runs as root, or through sudo.
+#
+# Some virtual machines run a kernel that refuses to execute 32-bit x86
+# programs, and Wine's 32-bit loader is one. There the script registers
+# Debian's qemu-i386 user-mode emulator for 32-bit programs (binfmt_misc), so
+# that Wine still runs, only much more slowly.
+set -euo pipefail
+
+SUDO=""
+if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
+
+packages=(
+  cmake make g++ clang libclang-rt-14-dev
+  g++-mingw-w64-i686 binutils-mingw-w64-i686
+  googletest
+  wine wine32:i386
+  xvfb x11-utils imagemagick
+)
+
+is_installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
+install_packages() {
+  local missing=() p
+  for p in "$@"; do is_installed "$p" || missing+=("$p"); done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "bootstrap: installing ${missing[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+install_packages "${packages[@]}"
+
+# Can this kernel run Wine's 32-bit loader?
+if ! wine --version >/dev/null 2>&1; then
+  echo "bootstrap: this kernel does not run 32-bit programs; using qemu-i386 emulation"
+  install_packages qemu-user-static
+  if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
+    $SUDO mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
+  fi
+  if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+      | $SUDO tee /proc/sys/fs/binfmt_misc/register >/dev/null
+  fi
+  wine --version >/dev/null
+fi
+echo "bootstrap: ready ($(wine --version))"

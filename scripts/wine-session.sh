@@ -1,0 +1,85 @@
+# Sourced: starts and stops the private Wine world of one test run.
+#
+#   wine_session_start RUN_DIR   template prefix (made once, cached), a fresh
+#                                copy of it in RUN_DIR/prefix, an Xvfb display
+#                                of its own, a warm wineserver; exports
+#                                WINEPREFIX, DISPLAY and HOME for the run
+#   wine_session_stop            ends the wineserver and Xvfb it started
+#
+# The template lives outside the work tree (TOLVAR_WINE_CACHE, default
+# ~/.cache/tolvar) because making a prefix is slow, very slow under
+# emulation; every run works on its own copy, so runs never see each other.
+_ws_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+. "$_ws_here/wine-env.sh"
+
+_ws_xvfb_pid=""
+_ws_prefix=""
+
+_ws_make_template() {
+  local template=$1 tmp
+  mkdir -p "$(dirname "$template")"
+  (
+    flock 9
+    [ -d "$template" ] && exit 0
+    tmp="$template.tmp.$$"
+    rm -rf "$tmp"
+    echo "wine-session: creating the template prefix $template (once; slow under emulation)"
+    WINEPREFIX="$tmp" wineboot -i >/dev/null 2>&1 || true
+    WINEPREFIX="$tmp" wineserver -w || true
+    [ -f "$tmp/user.reg" ] || { echo "wine-session: wineboot failed" >&2; exit 1; }
+    # No window manager runs under Xvfb: let Wine manage its windows itself,
+    # draw captions, and keep the sound system quiet.
+    cat >> "$tmp/user.reg" <<'REG'
+
+[Software\\Wine\\X11 Driver] 1700000000
+"Decorated"="N"
+"Managed"="N"
+
+[Software\\Wine\\Drivers] 1700000000
+"Audio"=""
+REG
+    mv "$tmp" "$template"
+  ) 9>"$(dirname "$template")/.lock"
+}
+
+wine_session_start() {
+  local run_dir=$1 cache template dispfile n
+  cache=${TOLVAR_WINE_CACHE:-$HOME/.cache/tolvar}
+  template="$cache/prefix-$(wine --version | tr ' ()~' '____')"
+  _ws_make_template "$template"
+
+  mkdir -p "$run_dir"
+  run_dir=$(cd "$run_dir" && pwd)
+  _ws_prefix="$run_dir/prefix"
+  rm -rf "$_ws_prefix" "$run_dir/home"
+  cp -a --reflink=auto "$template" "$_ws_prefix"
+  mkdir -p "$run_dir/home"
+
+  dispfile="$run_dir/display"
+  : > "$dispfile"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dispfile" >/dev/null 2>&1 &
+  _ws_xvfb_pid=$!
+  for n in $(seq 1 100); do
+    [ -s "$dispfile" ] && break
+    sleep 0.1
+  done
+  [ -s "$dispfile" ] || { echo "wine-session: Xvfb did not start" >&2; return 1; }
+
+  export DISPLAY=":$(head -1 "$dispfile")"
+  export WINEPREFIX="$_ws_prefix"
+  export HOME="$run_dir/home"
+  wineserver -p
+  echo "wine-session: prefix $WINEPREFIX, display $DISPLAY$(tolvar_native_ia32 || echo ', 32-bit code emulated by qemu')"
+}
+
+wine_session_stop() {
+  if [ -n "$_ws_prefix" ]; then
+    WINEPREFIX="$_ws_prefix" wineserver -k >/dev/null 2>&1 || true
+    _ws_prefix=""
+  fi
+  if [ -n "$_ws_xvfb_pid" ]; then
+    kill "$_ws_xvfb_pid" 2>/dev/null || true
+    wait "$_ws_xvfb_pid" 2>/dev/null || true
+    _ws_xvfb_pid=""
+  fi
+}

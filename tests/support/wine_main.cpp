@@ -1,0 +1,8 @@
+// main() of every test program that runs under Wine.
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
