@@ -1,0 +1,90 @@
+/*
+ * key_match.h - the matching rule of the keyboard hook, as pure functions.
+ *
+ * The hook procedure gathers its inputs (the event's virtual-key code, two
+ * bits of lParam, six modifier states read once with GetKeyState, the
+ * platform kind) and hands them here; nothing in this file touches the
+ * platform, so the rule is exercised natively under sanitizers.
+ */
+#ifndef TOLVAR_HOOK_KEY_MATCH_H
+#define TOLVAR_HOOK_KEY_MATCH_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "tolvar/tolvar_host.h"
+
+namespace tolvar {
+
+// Virtual-key codes the rule refers to (same values as <windows.h>).
+enum : int32_t {
+    kVkShift = 0x10,
+    kVkControl = 0x11,
+    kVkMenu = 0x12,
+    kVkCapital = 0x14,
+    kVkNumLock = 0x90,
+    kVkScroll = 0x91,
+    kVkLShift = 0xA0,
+    kVkRShift = 0xA1,
+    kVkLControl = 0xA2,
+    kVkRControl = 0xA3,
+    kVkLMenu = 0xA4,
+    kVkRMenu = 0xA5,
+};
+
+// One key event as the WH_KEYBOARD hook sees it.
+struct KeyEvent {
+    int32_t vk;     // wParam
+    bool extended;  // lParam bit 24
+    bool released;  // lParam bit 31 (transition state)
+};
+
+// The six modifier states; "held" is the high bit of GetKeyState.
+struct ModifierStates {
+    bool ctrlHeld;
+    bool altHeld;
+    bool shiftHeld;
+    bool rightCtrlHeld;
+    bool rightAltHeld;
+    bool rightShiftHeld;
+};
+
+// Which virtual key feeds each of the six states, in the order of the fields
+// of ModifierStates. Outside the NT family the right-hand states have no key
+// (0) and are never held.
+struct ModifierKeySet {
+    int32_t ctrl, alt, shift, rightCtrl, rightAlt, rightShift;
+};
+ModifierKeySet ModifierKeysFor(bool isNtPlatform);
+
+// Builds the lParam bits the rule looks at.
+inline KeyEvent MakeKeyEvent(int32_t vk, uint32_t lParam)
+{
+    return KeyEvent{vk, (lParam & (1u << 24)) != 0, (lParam & (1u << 31)) != 0};
+}
+
+bool IsSelfModifier(int32_t vk);
+bool IsLockKey(int32_t vk);
+
+// True when a table entry {keyCode, modifiers} matches the event.
+bool EntryMatches(const KeyEvent &event, const ModifierStates &held,
+                  bool isNtPlatform, int32_t keyCode, ModifierFlags modifiers);
+
+// The value a report carries: a lock key's toggle bit (lockToggledOn, read
+// only when the key is a lock key), otherwise 1 for a press or auto-repeat
+// and 0 for a release.
+int32_t ReportedState(const KeyEvent &event, bool lockToggledOn);
+
+// How many whole entries fit in a view of viewBytes bytes after the header.
+uint32_t EntryCapacity(size_t viewBytes);
+
+// Scans table[0 .. min(entryCount, capacity)) in order and returns the index
+// of the first matching entry, or -1. entryCount is signed: 0 or negative
+// means an empty table. No allocation, no call out of this file.
+int32_t FindMatchingEntry(const KeyTableEntry *table, int32_t entryCount,
+                          uint32_t capacity, const KeyEvent &event,
+                          const ModifierStates &held, bool isNtPlatform);
+
+}  // namespace tolvar
+
+#endif  // TOLVAR_HOOK_KEY_MATCH_H
