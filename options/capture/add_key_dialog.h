@@ -32,8 +32,9 @@ public:
 
     // Runs dialog 109 modally over parent, loading it from module. Returns
     // true when the dialog ended with OK, that is when exactly one new item
-    // was appended to targetList (which owns it); false after Cancel, Escape
-    // or the close box.
+    // was appended to targetList; false after Cancel, Escape or the close
+    // box. The list takes ownership of the item, which is allocated with
+    // new (std::nothrow) KeyItem() and is to be freed with delete.
     bool Show(HINSTANCE module, HWND parent, PointerArray<KeyItem> *targetList);
 
     // The dialog's window while it exists, else null.
