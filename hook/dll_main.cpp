@@ -1,0 +1,24 @@
+// Entry point of TolvarEx.dll: opens the channel in every process the library
+// is mapped into and refuses the attach when the channel is not there.
+#include <windows.h>
+
+#include "hook/channel.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    switch (reason) {
+    case DLL_PROCESS_ATTACH:
+        DisableThreadLibraryCalls(instance);
+        tolvar::g_channel.module = instance;
+        if (!tolvar::OpenChannel()) {
+            tolvar::CloseChannel();
+            return FALSE;
+        }
+        return TRUE;
+    case DLL_PROCESS_DETACH:
+        tolvar::CloseChannel();
+        return TRUE;
+    default:
+        return TRUE;
+    }
+}
