@@ -1,0 +1,216 @@
+// scheme_format.cpp - scheme record codec, byte scrambling and CRC-32.
+#include "options/scheme/scheme_format.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "options/scheme/store_names.h"
+
+namespace tolvar {
+
+namespace {
+
+const char kMagic[4] = {'T', 'V', 'S', 'A'};
+
+// The 256-entry table of the reflected polynomial, built once at compile time.
+struct Crc32Table {
+    uint32_t entries[256];
+    constexpr Crc32Table() : entries()
+    {
+        for (uint32_t n = 0; n < 256; ++n) {
+            uint32_t c = n;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            entries[n] = c;
+        }
+    }
+};
+constexpr Crc32Table kCrcTable;
+
+void PutU32(uint8_t *at, uint32_t value)
+{
+    at[0] = static_cast<uint8_t>(value);
+    at[1] = static_cast<uint8_t>(value >> 8);
+    at[2] = static_cast<uint8_t>(value >> 16);
+    at[3] = static_cast<uint8_t>(value >> 24);
+}
+
+uint32_t GetU32(const uint8_t *at)
+{
+    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
+           static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
+}
+
+// Length of a string held in a fixed field, stopping at the field's end.
+size_t FieldLength(const char *field, size_t fieldSize)
+{
+    const void *nul = std::memchr(field, 0, fieldSize);
+    return nul ? static_cast<size_t>(static_cast<const char *>(nul) - field) : fieldSize - 1;
+}
+
+// The five string fields of an item in record order, with their capacities.
+struct StringField {
+    size_t offset;
+    size_t size;
+};
+const StringField kStringFields[5] = {
+    {offsetof(KeyItem, keyName), TV_KEY_NAME_SIZE},
+    {offsetof(KeyItem, soundOnPath), TV_PATH_SIZE},
+    {offsetof(KeyItem, soundOffPath), TV_PATH_SIZE},
+    {offsetof(KeyItem, iconOnPath), TV_PATH_SIZE},
+    {offsetof(KeyItem, iconOffPath), TV_PATH_SIZE},
+};
+
+size_t ItemRecordLength(const KeyItem &item)
+{
+    size_t length = kSchemeItemFixedSize;
+    const char *base = reinterpret_cast<const char *>(&item);
+    for (const StringField &f : kStringFields)
+        length += FieldLength(base + f.offset, f.size) + 1;
+    return length;
+}
+
+} // namespace
+
+char *PathField(KeyItem &item, int index)
+{
+    return item.soundOnPath + index * TV_PATH_SIZE;
+}
+
+const char *PathField(const KeyItem &item, int index)
+{
+    return item.soundOnPath + index * TV_PATH_SIZE;
+}
+
+void ScrambleBytes(void *buffer, size_t count)
+{
+    uint8_t *bytes = static_cast<uint8_t *>(buffer);
+    for (size_t i = 0; i < count; ++i) {
+        uint8_t b = bytes[i];
+        if (b != 0 && b != kSchemeScrambleKey)
+            bytes[i] = static_cast<uint8_t>(b ^ kSchemeScrambleKey);
+    }
+}
+
+uint32_t UpdateCrc32(const void *buffer, size_t count, uint32_t crc)
+{
+    const uint8_t *bytes = static_cast<const uint8_t *>(buffer);
+    for (size_t i = 0; i < count; ++i)
+        crc = kCrcTable.entries[(crc ^ bytes[i]) & 0xFFu] ^ (crc >> 8);
+    return crc;
+}
+
+uint8_t *EncodeSchemeRecord(const KeyCollectionHeader &header, const KeyItem *items,
+                            size_t *length)
+{
+    // Sized exactly, so a large itemCount cannot overflow a bound computed
+    // from the worst case.
+    size_t total = kSchemeRecordHeaderSize;
+    for (uint32_t i = 0; i < header.itemCount; ++i) {
+        size_t itemLength = ItemRecordLength(items[i]);
+        if (total > SIZE_MAX - itemLength)
+            return nullptr;
+        total += itemLength;
+    }
+    uint8_t *record = static_cast<uint8_t *>(std::malloc(total));
+    if (!record)
+        return nullptr;
+
+    uint8_t *at = record;
+    *at++ = kSchemeVersion;
+    std::memcpy(at, kMagic, sizeof kMagic);
+    at += sizeof kMagic;
+    PutU32(at, static_cast<uint32_t>(header.beepOnly));
+    PutU32(at + 4, static_cast<uint32_t>(header.silent));
+    PutU32(at + 8, static_cast<uint32_t>(header.numLockOn));
+    PutU32(at + 12, static_cast<uint32_t>(header.addToStartup));
+    PutU32(at + 16, header.itemCount);
+    at += 20;
+
+    for (uint32_t i = 0; i < header.itemCount; ++i) {
+        const KeyItem &item = items[i];
+        PutU32(at, static_cast<uint32_t>(item.active));
+        PutU32(at + 4, static_cast<uint32_t>(item.keyCode));
+        at[8] = item.modifiers;
+        PutU32(at + 9, static_cast<uint32_t>(item.hasIcon));
+        PutU32(at + 13, static_cast<uint32_t>(item.hasOffState));
+        at += kSchemeItemFixedSize;
+        const char *base = reinterpret_cast<const char *>(&item);
+        for (const StringField &f : kStringFields) {
+            size_t n = FieldLength(base + f.offset, f.size);
+            std::memcpy(at, base + f.offset, n);
+            at[n] = 0;
+            at += n + 1;
+        }
+    }
+    *length = total;
+    return record;
+}
+
+bool DecodeSchemeRecord(const uint8_t *record, size_t length, SchemeTarget &target)
+{
+    if (!record || length < kSchemeRecordHeaderSize)
+        return false;
+    if (record[0] == 0 || std::memcmp(record + 1, kMagic, sizeof kMagic) != 0)
+        return false;
+
+    KeyCollectionHeader header;
+    std::memset(&header, 0, sizeof header);
+    uint32_t switches[4];
+    for (int i = 0; i < 4; ++i) {
+        switches[i] = GetU32(record + 5 + 4 * i);
+        if (switches[i] > 1)
+            return false;
+    }
+    header.beepOnly = static_cast<int32_t>(switches[0]);
+    header.silent = static_cast<int32_t>(switches[1]);
+    header.numLockOn = static_cast<int32_t>(switches[2]);
+    header.addToStartup = static_cast<int32_t>(switches[3]);
+    header.itemCount = GetU32(record + 21);
+
+    const size_t itemsLength = length - kSchemeRecordHeaderSize;
+    if (header.itemCount == 0 || header.itemCount > itemsLength / kSchemeItemMinSize)
+        return false;
+    // The collection block must be addressable with 32 bits.
+    if (header.itemCount > (UINT32_MAX - TV_COLLECTION_HEADER_SIZE) / TV_KEY_ITEM_SIZE)
+        return false;
+    if (!target.SetHeader(header))
+        return false;
+
+    size_t pos = kSchemeRecordHeaderSize;
+    for (uint32_t i = 0; i < header.itemCount; ++i) {
+        if (length - pos < kSchemeItemMinSize)
+            return false;
+        KeyItem item;
+        std::memset(&item, 0, sizeof item);
+        const uint8_t *at = record + pos;
+        item.active = static_cast<int32_t>(GetU32(at));
+        item.keyCode = static_cast<int32_t>(GetU32(at + 4));
+        item.modifiers = at[8];
+        item.hasIcon = static_cast<int32_t>(GetU32(at + 9));
+        item.hasOffState = static_cast<int32_t>(GetU32(at + 13));
+        pos += kSchemeItemFixedSize;
+
+        char *base = reinterpret_cast<char *>(&item);
+        for (int s = 0; s < 5; ++s) {
+            const StringField &f = kStringFields[s];
+            const void *nul = std::memchr(record + pos, 0, length - pos);
+            if (!nul)
+                return false;  // runs past the record
+            size_t n = static_cast<size_t>(static_cast<const uint8_t *>(nul) - (record + pos));
+            if (n >= f.size)
+                return false;  // would not fit its field
+            std::memcpy(base + f.offset, record + pos, n);
+            pos += n + 1;
+            // A file name is used to build a path in the store: only a plain
+            // name may come from a scheme.
+            if (s > 0 && n > 0 && !IsPlainFileName(base + f.offset))
+                return false;
+        }
+        if (!target.AppendItem(item))
+            return false;
+    }
+    return true;
+}
+
+} // namespace tolvar

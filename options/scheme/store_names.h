@@ -1,0 +1,63 @@
+// store_names.h - file names in the resource store: which names a scheme may
+// use, the last component of a path, and the choice of a free name for
+// unpacked content (the name itself, then name001.ext up to name998.ext).
+// Platform-free: the file-system lookups are handed in.
+#ifndef TOLVAR_SCHEME_STORE_NAMES_H
+#define TOLVAR_SCHEME_STORE_NAMES_H
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tolvar {
+
+constexpr size_t kMaxPathChars = 260;     // a path field holds 260 characters + NUL
+constexpr int kMaxNameCandidates = 999;   // the name itself and counters 001..998
+
+// True when name can only ever mean a file directly inside a folder: not
+// empty, no "\" "/" ":" (drive or stream) or wildcard/reserved characters
+// (* ? " < > |), no control characters, not "." or "..", no trailing dot or
+// space (the system would silently drop them), and not a reserved device
+// name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$), with or
+// without an extension ("con.wav").
+bool IsPlainFileName(const char *name);
+
+// The text after the last "\" or "/" of path (the whole path when it has
+// neither). A drive prefix without a separator ("C:beep.wav") is dropped too.
+const char *LastPathComponent(const char *path);
+
+// What a lookup of one candidate path found.
+struct StoreEntry {
+    bool exists;
+    uint32_t sizeLow;  // low 32 bits of the size of the file found
+};
+
+// The store as the name chooser sees it.
+class StoreLookup {
+public:
+    // Looks the path up (as FindFirstFileA would, no wildcards involved).
+    virtual StoreEntry Find(const char *path) = 0;
+    // CRC-32 of the content of the file at path.
+    virtual uint32_t ContentCrc32(const char *path) = 0;
+
+protected:
+    ~StoreLookup() = default;
+};
+
+enum class NameChoice {
+    kNewName,        // nothing exists under the chosen path
+    kIdenticalFile,  // the file there has the same size and CRC: reuse it
+    kNoFreeName,     // all 999 candidates hold other content
+    kTooLong,        // a candidate does not fit a path field
+};
+
+// Chooses where content of the given length and CRC goes in folder under
+// fileName. Writes the chosen full path into out (at least kMaxPathChars + 1
+// bytes) for kNewName and kIdenticalFile. An existing file is only ever
+// reported as identical, never as free, so it is never overwritten with
+// other content.
+NameChoice ChooseTargetName(const char *folder, const char *fileName, uint64_t length,
+                            uint32_t crc, StoreLookup &lookup, char *out);
+
+} // namespace tolvar
+
+#endif // TOLVAR_SCHEME_STORE_NAMES_H

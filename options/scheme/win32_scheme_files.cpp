@@ -1,0 +1,106 @@
+// win32_scheme_files.cpp - Win32 file calls behind the scheme code.
+#include "options/scheme/win32_scheme_files.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace tolvar {
+
+namespace {
+
+HANDLE ToWin32(SchemeFileSystem::Handle file) { return static_cast<HANDLE>(file); }
+
+SchemeFileSystem::Handle FromWin32(HANDLE file)
+{
+    return file == INVALID_HANDLE_VALUE ? nullptr : static_cast<SchemeFileSystem::Handle>(file);
+}
+
+} // namespace
+
+SchemeFileSystem::Handle Win32SchemeFiles::OpenRead(const char *path)
+{
+    return FromWin32(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+SchemeFileSystem::Handle Win32SchemeFiles::CreateWrite(const char *path, bool shareRead)
+{
+    return FromWin32(CreateFileA(path, GENERIC_WRITE, shareRead ? FILE_SHARE_READ : 0, nullptr,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool Win32SchemeFiles::Read(Handle file, void *buffer, uint32_t count, uint32_t *got)
+{
+    DWORD read = 0;
+    BOOL ok = ReadFile(ToWin32(file), buffer, count, &read, nullptr);
+    *got = read;
+    return ok != FALSE;
+}
+
+bool Win32SchemeFiles::Write(Handle file, const void *buffer, uint32_t count)
+{
+    DWORD written = 0;
+    return WriteFile(ToWin32(file), buffer, count, &written, nullptr) && written == count;
+}
+
+bool Win32SchemeFiles::Size(Handle file, uint64_t *size)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(ToWin32(file), &info))
+        return false;
+    *size = static_cast<uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+    return true;
+}
+
+void Win32SchemeFiles::Close(Handle file) { CloseHandle(ToWin32(file)); }
+
+SchemeFileSystem::PathKind Win32SchemeFiles::Probe(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return PathKind::kMissing;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::kFolder : PathKind::kOther;
+}
+
+bool Win32SchemeFiles::CreateFolder(const char *path)
+{
+    return CreateDirectoryA(path, nullptr) != FALSE;
+}
+
+bool Win32SchemeFiles::Find(const char *path, uint64_t *size)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    *size = static_cast<uint64_t>(found.nFileSizeHigh) << 32 | found.nFileSizeLow;
+    return true;
+}
+
+bool Win32SchemeFiles::Remove(const char *path) { return DeleteFileA(path) != FALSE; }
+
+bool Win32SchemeFiles::Rename(const char *from, const char *to)
+{
+    return MoveFileA(from, to) != FALSE;
+}
+
+bool Win32SchemeFiles::HostFolder(char *out, size_t size)
+{
+    char module[MAX_PATH + 1] = {};
+    DWORD n = GetModuleFileNameA(nullptr, module, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return false;
+    char *last = std::strrchr(module, '\\');
+    if (!last)
+        return false;
+    *last = 0;
+    size_t length = static_cast<size_t>(last - module);
+    if (length + 1 > size)
+        return false;
+    std::memcpy(out, module, length + 1);
+    return true;
+}
+
+} // namespace tolvar
