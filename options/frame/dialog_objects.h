@@ -13,6 +13,10 @@ class AboutWindow;
 OptionsDialog *GetOptionsDialog();
 AboutWindow *GetAboutWindow();
 
+// The object if it has been created, else null; never creates it.
+OptionsDialog *ExistingOptionsDialog();
+AboutWindow *ExistingAboutWindow();
+
 // At detach: destroys the About window object first, then the options
 // dialog object, and forgets both.
 void DestroyDialogObjects();
