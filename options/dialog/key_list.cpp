@@ -1,0 +1,194 @@
+// key_list.cpp - the owner-drawn key list (control 1019). The list is only a
+// view of keyItems: row i shows keyItems[i], each row's parameter is its
+// KeyItem, and every cell is drawn from the item when the row is painted.
+#include "options/dialog/options_dialog.h"
+
+#include "options/dialog/list_layout.h"
+#include "options/frame/key_icon_pair.h"
+#include "options/frame/library.h"
+#include "options/resources/resource_ids.h"
+
+namespace tolvar {
+
+namespace {
+
+bool IsLeadByte(unsigned char byte)
+{
+    return IsDBCSLeadByte(byte) != FALSE;
+}
+
+} // namespace
+
+void OptionsDialog::SetupColumns()
+{
+    ListView_SetExtendedListViewStyleEx(listView, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    RECT client;
+    GetClientRect(listView, &client);
+    int widths[kKeyListColumnCount];
+    ComputeColumnWidths(client.right, widths);
+    for (int i = 0; i < kKeyListColumnCount; ++i) {
+        char title[129] = "";
+        LoadStringA(ModuleInstance(), IDS_COLUMN_KEY + i, title, sizeof title);
+        LVCOLUMNA column = {};
+        column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = widths[i];
+        column.pszText = title;
+        SendMessageA(listView, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+KeyIconPair *OptionsDialog::FindIconPair(int32_t keyCode) const
+{
+    for (size_t i = 0; i < iconPairs.Count(); ++i) {
+        KeyIconPair *pair = iconPairs.At(i);
+        if (pair && pair->keyCode == keyCode)
+            return pair;
+    }
+    return nullptr;
+}
+
+void OptionsDialog::FillRows()
+{
+    // The images are added afresh for the rows being filled, so the image list
+    // never holds more than two images per row however often rows are rebuilt.
+    if (imageList)
+        ImageList_RemoveAll(imageList);
+    for (size_t i = 0; i < keyItems.Count(); ++i) {
+        KeyItem *item = keyItems[i];
+        LVITEMA row = {};
+        row.mask = LVIF_TEXT | LVIF_PARAM;
+        row.iItem = static_cast<int>(i);
+        row.pszText = item->keyName;
+        row.lParam = reinterpret_cast<LPARAM>(item);
+        SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row));
+
+        KeyIconPair *pair = FindIconPair(item->keyCode);
+        if (pair && imageList) {
+            pair->onImageIndex = pair->onIcon ? ImageList_AddIcon(imageList, pair->onIcon) : -1;
+            pair->offImageIndex = pair->offIcon ? ImageList_AddIcon(imageList, pair->offIcon) : -1;
+        }
+    }
+}
+
+void OptionsDialog::RefillAndSelect(int index)
+{
+    ListView_DeleteAllItems(listView);
+    FillRows();
+    if (index >= 0) {
+        ListView_SetItemState(listView, index, LVIS_FOCUSED | LVIS_SELECTED,
+                              LVIS_FOCUSED | LVIS_SELECTED);
+        ListView_EnsureVisible(listView, index, FALSE);
+    }
+    // Without a selected row no change notification arrives, and the fields
+    // would go on showing the rows that were just rebuilt.
+    RefreshControls();
+}
+
+KeyItem *OptionsDialog::CurrentItem(int *index)
+{
+    if (index)
+        *index = -1;
+    if (!listView)
+        return nullptr;
+    int row = ListView_GetNextItem(listView, -1, LVNI_FOCUSED);
+    if (row < 0)
+        return nullptr;
+    LVITEMA query = {};
+    query.mask = LVIF_PARAM;
+    query.iItem = row;
+    if (!SendMessageA(listView, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)))
+        return nullptr;
+    KeyItem *item = reinterpret_cast<KeyItem *>(query.lParam);
+    // A row always shows the item at its own index.
+    if (!item || keyItems.At(static_cast<size_t>(row)) != item)
+        return nullptr;
+    if (index)
+        *index = row;
+    return item;
+}
+
+const char *OptionsDialog::CellText(const KeyItem *item, bool on, bool sound) const
+{
+    CellTexts texts = {textNotApplicable, textDefault};
+    return CellTextFor(*item, on, sound, texts, IsLeadByte);
+}
+
+void OptionsDialog::DrawRow(const DRAWITEMSTRUCT *record)
+{
+    const bool selected = (record->itemState & ODS_SELECTED) != 0;
+    HBRUSH background = GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+    const COLORREF textColour = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+    HDC dc = record->hDC;
+
+    FillRect(dc, &record->rcItem, background);
+    const COLORREF oldText = SetTextColor(dc, textColour);
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    if (record->itemState & ODS_FOCUS)
+        DrawFocusRect(dc, &record->rcItem);
+
+    const KeyItem *item = reinterpret_cast<const KeyItem *>(record->itemData);
+    if (item && keyItems.IndexOf(item) >= 0) {
+        const KeyIconPair *pair = FindIconPair(item->keyCode);
+        const int onImage = pair ? pair->onImageIndex : -1;
+        const int offImage = pair ? pair->offImageIndex : -1;
+        const COLORREF missing = RGB(255, 0, 0);
+        HWND header = GetWindow(listView, GW_CHILD);
+
+        DrawCell(header, record, 0, item->keyName, -1, background);
+        SetTextColor(dc, pair && pair->onIconMissing ? missing : textColour);
+        DrawCell(header, record, 1, CellText(item, true, false), onImage, background);
+        SetTextColor(dc, pair && pair->offIconMissing ? missing : textColour);
+        DrawCell(header, record, 2, CellText(item, false, false), offImage, background);
+        SetTextColor(dc, textColour);
+        DrawCell(header, record, 3, CellText(item, true, true), -1, background);
+        DrawCell(header, record, 4, CellText(item, false, true), -1, background);
+        DrawCell(header, record, 5, item->active ? textOn : textOff, -1, background);
+    }
+    SetBkMode(dc, oldMode);
+    SetTextColor(dc, oldText);
+}
+
+void OptionsDialog::DrawCell(HWND header, const DRAWITEMSTRUCT *record, int column,
+                             const char *text, int imageIndex, HBRUSH background)
+{
+    const int length = static_cast<int>(LengthBeforeLastDot(text, IsLeadByte));
+    RECT cell;
+    if (!SendMessageA(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&cell)))
+        return;
+    cell.top = record->rcItem.top;
+    cell.bottom = record->rcItem.bottom;
+    FillRect(record->hDC, &cell, background);
+    const int edge = GetSystemMetrics(SM_CXEDGE);
+    int x = cell.left;
+    if (imageIndex >= 0) {
+        ImageList_Draw(imageList, imageIndex, record->hDC, cell.left + edge, cell.top + 1,
+                       ILD_TRANSPARENT);
+        x = cell.left + smallIconWidth;
+    }
+    cell.left = x + 3 * edge;
+    DrawTextA(record->hDC, text, length, &cell, DT_SINGLELINE | DT_VCENTER);
+}
+
+void OptionsDialog::ToggleActive(int commandId)
+{
+    if (refilling || commandId != IDC_ACTIVE)
+        return;
+    refilling = true;
+    int index = -1;
+    KeyItem *item = CurrentItem(&index);
+    if (item) {
+        const bool active = IsDlgButtonChecked(window, IDC_ACTIVE) == BST_CHECKED;
+        item->active = active ? 1 : 0;
+        LVITEMA cell = {};
+        cell.iSubItem = 5;
+        cell.pszText = active ? textOn : textOff;
+        SendMessageA(listView, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&cell));
+        // The list does not repaint a cell set to the text it already has.
+        ListView_RedrawItems(listView, index, index);
+    }
+    refilling = false;
+    SetDirty(true);
+}
+
+} // namespace tolvar
