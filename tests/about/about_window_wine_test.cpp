@@ -1,0 +1,448 @@
+// The About box and splash window under Wine (or Windows): placement, the
+// painted artwork, link clicks (recorded instead of opened), cursors, the
+// ways it closes and the splash timer.
+//
+// The window runs modally on the main thread; a driver thread watches it and
+// acts. The shell's open requests are recorded by redirecting this program's
+// import of ShellExecuteA, so no browser or mail program starts.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "options/about/about_window.h"
+#include "options/resources/resource_ids.h"
+#include "support/import_patch.h"
+
+using tolvar::AboutWindow;
+
+namespace {
+
+constexpr DWORD kWaitMs = 90000;
+
+// ---- recorded shell requests -------------------------------------------------
+struct ShellRequest {
+    char verb[32];
+    char file[256];
+    int show;
+};
+CRITICAL_SECTION g_lock;
+ShellRequest g_requests[32];
+int g_requestCount = 0;
+
+HINSTANCE WINAPI RecordShellExecute(HWND, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, INT show)
+{
+    EnterCriticalSection(&g_lock);
+    if (g_requestCount < 32) {
+        ShellRequest &r = g_requests[g_requestCount++];
+        lstrcpynA(r.verb, verb ? verb : "(null)", sizeof r.verb);
+        lstrcpynA(r.file, file ? file : "(null)", sizeof r.file);
+        r.show = show;
+    }
+    LeaveCriticalSection(&g_lock);
+    return reinterpret_cast<HINSTANCE>(33);
+}
+
+int RequestCount()
+{
+    EnterCriticalSection(&g_lock);
+    int n = g_requestCount;
+    LeaveCriticalSection(&g_lock);
+    return n;
+}
+
+ShellRequest RequestAt(int i)
+{
+    EnterCriticalSection(&g_lock);
+    ShellRequest r = g_requests[i];
+    LeaveCriticalSection(&g_lock);
+    return r;
+}
+
+class AboutWindowEnvironment : public testing::Environment {
+public:
+    void SetUp() override
+    {
+        InitializeCriticalSection(&g_lock);
+        void *previous = tolvar_test::PatchImport(GetModuleHandleA(nullptr), "shell32.dll", "ShellExecuteA",
+                                                  reinterpret_cast<void *>(&RecordShellExecute));
+        ASSERT_NE(nullptr, previous) << "could not redirect ShellExecuteA";
+    }
+};
+testing::Environment *const g_environment = testing::AddGlobalTestEnvironment(new AboutWindowEnvironment);
+
+bool WaitFor(const std::function<bool()> &condition, DWORD ms = kWaitMs)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > ms)
+            return false;
+        Sleep(5);
+    }
+    return true;
+}
+
+std::string LoadString(UINT id)
+{
+    char text[256] = {0};
+    LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
+    return text;
+}
+
+// ---- running the window ------------------------------------------------------
+struct Run {
+    AboutWindow *about;
+    HWND parent;
+    const std::function<void(HWND)> *script;
+    DWORD openedAt = 0;
+    std::atomic<bool> done{false};
+};
+
+DWORD WINAPI DriverThread(LPVOID p)
+{
+    auto *run = static_cast<Run *>(p);
+    if (WaitFor([&] { return run->about->Window() && IsWindowVisible(run->about->Window()); })) {
+        run->openedAt = GetTickCount();
+        (*run->script)(run->about->Window());
+    } else {
+        ADD_FAILURE() << "the About window never appeared";
+    }
+    run->done = true;
+    return 0;
+}
+
+HWND MakeParent()
+{
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA wc;
+        ZeroMemory(&wc, sizeof wc);
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "AboutTestParent";
+        RegisterClassA(&wc);
+        registered = true;
+    }
+    return CreateWindowA("AboutTestParent", "parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                         100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+struct RunResult {
+    int shown = 0;
+    DWORD calledAt = 0; // just before Show: the timer cannot start earlier
+    DWORD closedAt = 0;
+    DWORD openedAt = 0;
+    bool parentEnabledAfter = false;
+};
+
+// Shows the window (About role unless splash) over a fresh parent and runs
+// script on a driver thread while it is up.
+RunResult RunAbout(AboutWindow &about, bool splash, const std::function<void(HWND)> &script)
+{
+    HWND parent = MakeParent();
+    Run run{&about, parent, &script};
+    HANDLE thread = CreateThread(nullptr, 0, DriverThread, &run, 0, nullptr);
+    RunResult result;
+    result.calledAt = GetTickCount();
+    result.shown = about.Show(parent, splash);
+    result.closedAt = GetTickCount();
+    EXPECT_EQ(nullptr, about.Window()) << "the window handle is cleared when it is destroyed";
+    if (WaitForSingleObject(thread, kWaitMs) != WAIT_OBJECT_0)
+        ADD_FAILURE() << "driver thread did not finish";
+    CloseHandle(thread);
+    result.openedAt = run.openedAt;
+    result.parentEnabledAfter = IsWindowEnabled(parent) != FALSE;
+    DestroyWindow(parent);
+    return result;
+}
+
+// Sends a mouse message as the window would receive it, at a client point.
+void Mouse(HWND window, UINT message, WPARAM keys, POINT client)
+{
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(window, message, keys, MAKELPARAM(client.x, client.y), SMTO_NORMAL, kWaitMs,
+                        &ignored);
+}
+
+POINT CenterOf(HWND window, int id)
+{
+    RECT r;
+    GetWindowRect(GetDlgItem(window, id), &r);
+    POINT p = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ScreenToClient(window, &p);
+    return p;
+}
+
+// Where the links belong: quarter- and eighth-character units of the link
+// font, measured here the same way.
+RECT ExpectedLink(HWND window, int l, int t, int r, int b)
+{
+    HFONT font = CreateFontA(-MulDiv(8, 96, 72), 0, 0, 0, 400, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                             "Tahoma");
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA tm;
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    DeleteObject(font);
+    RECT rect = {MulDiv(l, tm.tmAveCharWidth, 4), MulDiv(t, tm.tmHeight, 8),
+                 MulDiv(r, tm.tmAveCharWidth, 4), MulDiv(b, tm.tmHeight, 8)};
+    return rect;
+}
+
+RECT ClientRectOfControl(HWND window, int id)
+{
+    RECT r;
+    GetWindowRect(GetDlgItem(window, id), &r);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&r), 2);
+    return r;
+}
+
+// Writes the window's pixels, as the screen shows them, to a .bmp file.
+void SaveScreenshot(HWND window, const char *path)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void *bits = nullptr;
+    HBITMAP shot = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, shot);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    const DWORD stride = ((w * 3 + 3) & ~3), size = stride * h;
+    BITMAPFILEHEADER file;
+    ZeroMemory(&file, sizeof file);
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + size;
+    if (FILE *f = std::fopen(path, "wb")) {
+        std::fwrite(&file, sizeof file, 1, f);
+        std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f);
+        std::fwrite(bits, size, 1, f);
+        std::fclose(f);
+    }
+    DeleteObject(shot);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+} // namespace
+
+TEST(AboutWindow, ShowsTheArtworkAtItsSizeWithLinksInPlace)
+{
+    HBITMAP artwork = static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_ABOUT_BACKGROUND), IMAGE_BITMAP, 0, 0, 0));
+    ASSERT_NE(nullptr, artwork);
+    BITMAP bm;
+    GetObjectA(artwork, sizeof bm, &bm);
+
+    AboutWindow about;
+    RunResult r = RunAbout(about, false, [&](HWND w) {
+        char title[64] = {0};
+        GetWindowTextA(w, title, sizeof title);
+        EXPECT_STREQ("Tolvar About", title);
+
+        RECT rect, client;
+        GetWindowRect(w, &rect);
+        GetClientRect(w, &client);
+        EXPECT_EQ(bm.bmWidth, client.right);
+        EXPECT_EQ(bm.bmHeight, client.bottom);
+        const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+        EXPECT_EQ((GetSystemMetrics(SM_CXSCREEN) - width) / 2, rect.left) << "centred across";
+        EXPECT_EQ((GetSystemMetrics(SM_CYSCREEN) - height) / 3, rect.top) << "a third down";
+
+        const struct {
+            const char *label;
+            int id;
+            int l, t, r, b;
+            RECT stored;
+        } links[] = {
+            {"web link", IDC_WEB_LINK, 126, 107, 236, 113, about.WebLinkRect()},
+            {"mail link", IDC_MAIL_LINK, 126, 114, 236, 120, about.MailLinkRect()},
+        };
+        for (const auto &link : links) {
+            SCOPED_TRACE(link.label);
+            RECT expected = ExpectedLink(w, link.l, link.t, link.r, link.b);
+            RECT actual = ClientRectOfControl(w, link.id);
+            EXPECT_EQ(expected.left, actual.left);
+            EXPECT_EQ(expected.top, actual.top);
+            EXPECT_EQ(expected.right, actual.right);
+            EXPECT_EQ(expected.bottom, actual.bottom);
+            EXPECT_LE(actual.bottom, bm.bmHeight) << "the link lies on the artwork";
+            RECT screen;
+            GetWindowRect(GetDlgItem(w, link.id), &screen);
+            EXPECT_TRUE(EqualRect(&screen, &link.stored)) << "hit rectangle matches the control";
+        }
+
+        // The artwork is painted at (0, 0): compare sample pixels away from
+        // the links with the bitmap's own.
+        RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        Sleep(500);
+        HDC screen = GetDC(nullptr);
+        HDC memory = CreateCompatibleDC(screen);
+        HGDIOBJ old = SelectObject(memory, artwork);
+        POINT origin = {0, 0};
+        ClientToScreen(w, &origin);
+        int compared = 0, equal = 0;
+        for (int y = 4; y < bm.bmHeight / 2; y += 17)
+            for (int x = 3; x < bm.bmWidth; x += 23) {
+                ++compared;
+                equal += GetPixel(screen, origin.x + x, origin.y + y) == GetPixel(memory, x, y);
+            }
+        SelectObject(memory, old);
+        DeleteDC(memory);
+        ReleaseDC(nullptr, screen);
+        EXPECT_EQ(compared, equal) << "painted pixels differ from the artwork";
+
+        SaveScreenshot(w, "about_box.bmp");
+        PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); // Enter
+    });
+    EXPECT_NE(0, r.shown) << "Show reports success";
+    EXPECT_TRUE(r.parentEnabledAfter);
+    DeleteObject(artwork);
+}
+
+// Left clicks on the links open them and keep the window; other buttons and
+// Shift-clicks do nothing; a plain click on the background closes it.
+TEST(AboutWindow, ClicksOpenLinksOrClose)
+{
+    const std::string web = LoadString(IDS_WEB_ADDRESS), mail = LoadString(IDS_MAIL_ADDRESS);
+    ASSERT_EQ(0u, web.find("http")) << web;
+    ASSERT_EQ(0u, mail.find("mailto:")) << mail;
+
+    AboutWindow about;
+    RunResult r = RunAbout(about, false, [&](HWND w) {
+        const POINT webPoint = CenterOf(w, IDC_WEB_LINK), mailPoint = CenterOf(w, IDC_MAIL_LINK);
+        const POINT background = {10, 10};
+        const struct {
+            const char *label;
+            UINT message;
+            WPARAM keys;
+            POINT at;
+            const char *opens; // null: nothing is opened
+        } clicks[] = {
+            {"left click on the web link", WM_LBUTTONDOWN, MK_LBUTTON, webPoint, web.c_str()},
+            {"left click on the mail link", WM_LBUTTONDOWN, MK_LBUTTON, mailPoint, mail.c_str()},
+            {"right click on the web link", WM_RBUTTONDOWN, MK_RBUTTON, webPoint, nullptr},
+            {"shift-click on the mail link", WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, mailPoint, nullptr},
+            {"shift-click on the background", WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, background, nullptr},
+            {"left click with the right button held", WM_LBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, background, nullptr},
+            {"right click on the background", WM_RBUTTONDOWN, MK_RBUTTON, background, nullptr},
+        };
+        for (const auto &c : clicks) {
+            SCOPED_TRACE(c.label);
+            const int before = RequestCount();
+            Mouse(w, c.message, c.keys, c.at);
+            ASSERT_TRUE(IsWindow(w)) << "the window closed";
+            if (c.opens) {
+                ASSERT_EQ(before + 1, RequestCount());
+                ShellRequest req = RequestAt(before);
+                EXPECT_STREQ("open", req.verb);
+                EXPECT_STREQ(c.opens, req.file);
+                EXPECT_EQ(SW_RESTORE, req.show);
+            } else {
+                EXPECT_EQ(before, RequestCount());
+            }
+        }
+        Mouse(w, WM_LBUTTONDOWN, MK_LBUTTON, background);
+        EXPECT_TRUE(WaitFor([&] { return about.Window() == nullptr; })) << "background click closes";
+    });
+    EXPECT_NE(0, r.shown);
+    EXPECT_TRUE(r.parentEnabledAfter) << "the owner is usable again after a click closed the box";
+}
+
+// Real mouse input: the links are not hidden behind their controls, the
+// cursor changes over them, and a real click opens the link.
+TEST(AboutWindow, RealMouseOverAndOnALink)
+{
+    AboutWindow about;
+    HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+    RunAbout(about, false, [&](HWND w) {
+        auto moveTo = [](POINT screen) {
+            INPUT in;
+            ZeroMemory(&in, sizeof in);
+            in.type = INPUT_MOUSE;
+            in.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+            in.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+            in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+            SendInput(1, &in, sizeof in);
+        };
+        auto cursor = [] {
+            CURSORINFO info;
+            ZeroMemory(&info, sizeof info);
+            info.cbSize = sizeof info;
+            GetCursorInfo(&info);
+            return info.hCursor;
+        };
+        POINT link = CenterOf(w, IDC_WEB_LINK), background = {10, 10};
+        ClientToScreen(w, &link);
+        ClientToScreen(w, &background);
+
+        moveTo(link);
+        EXPECT_TRUE(WaitFor([&] { return cursor() != arrow && cursor() != nullptr; }, 20000))
+            << "the link cursor shows over a link";
+        moveTo(background);
+        EXPECT_TRUE(WaitFor([&] { return cursor() == arrow; }, 20000)) << "the arrow shows elsewhere";
+
+        moveTo(link);
+        const int before = RequestCount();
+        INPUT click[2];
+        ZeroMemory(click, sizeof click);
+        click[0].type = click[1].type = INPUT_MOUSE;
+        click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, click, sizeof click[0]);
+        EXPECT_TRUE(WaitFor([&] { return RequestCount() == before + 1; })) << "a real click opens the link";
+        EXPECT_TRUE(IsWindow(w));
+        PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); // Escape
+    });
+}
+
+// The About role ignores its timer; the splash closes itself after 7 s.
+TEST(AboutWindow, SplashClosesItselfAboutStays)
+{
+    {
+        AboutWindow about;
+        RunResult r = RunAbout(about, false, [&](HWND w) {
+            Sleep(9000);
+            EXPECT_TRUE(IsWindow(w)) << "the About box stays open past 7 s";
+            // Escape, typed.
+            INPUT key[2];
+            ZeroMemory(key, sizeof key);
+            key[0].type = key[1].type = INPUT_KEYBOARD;
+            key[0].ki.wVk = key[1].ki.wVk = VK_ESCAPE;
+            key[0].ki.wScan = key[1].ki.wScan = static_cast<WORD>(MapVirtualKeyA(VK_ESCAPE, 0));
+            key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            SetForegroundWindow(w);
+            SendInput(2, key, sizeof key[0]);
+            EXPECT_TRUE(WaitFor([&] { return !IsWindow(w); })) << "Escape closes";
+        });
+        EXPECT_NE(0, r.shown);
+    }
+    {
+        AboutWindow about;
+        RunResult r = RunAbout(about, true, [&](HWND w) {
+            EXPECT_TRUE(WaitFor([&] { return !IsWindow(w); })) << "the splash never closed";
+        });
+        const DWORD lifetime = r.closedAt - r.calledAt;
+        EXPECT_GE(lifetime, 6950u) << "closed before its 7 s";
+        EXPECT_LT(lifetime, 60000u);
+        EXPECT_TRUE(r.parentEnabledAfter) << "the owner is usable again after the splash";
+        std::printf("splash lifetime: %lu ms\n", static_cast<unsigned long>(lifetime));
+    }
+}
