@@ -1,0 +1,218 @@
+// Plain-name check, last path component and the free-name chooser.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "options/scheme/store_names.h"
+
+namespace tolvar {
+namespace {
+
+TEST(PlainFileName, Table)
+{
+    struct {
+        std::string name;
+        bool plain;
+    } cases[] = {
+        {"beep.wav", true},
+        {"my.sound.wav", true},
+        {"noextension", true},
+        {"with space.ico", true},
+        {".hidden", true},
+        {"CONSOLE.wav", true},   // only the whole stem is a device
+        {"com10.wav", true},
+        {"lpt0.wav", true},
+        {"nul-not.wav", true},
+        {"\xE9t\xE9.wav", true},  // ANSI letters
+        {std::string(260, 'a'), true},
+        {std::string(261, 'a'), false},
+        {"", false},
+        {".", false},
+        {"..", false},
+        {"a\\b.wav", false},
+        {"\\b.wav", false},
+        {"a/b.wav", false},
+        {"C:b.wav", false},
+        {"b.wav:stream", false},
+        {"b.wav::$DATA", false},
+        {"*.wav", false},
+        {"b?.wav", false},
+        {"b\".wav", false},
+        {"<b>.wav", false},
+        {"b|c.wav", false},
+        {"tab\t.wav", false},
+        {"trailing.", false},
+        {"trailing ", false},
+        {"CON", false},
+        {"con", false},
+        {"con.wav", false},
+        {"Con.tar.gz", false},
+        {"con .wav", false},
+        {"PRN", false},
+        {"aux.ico", false},
+        {"NUL", false},
+        {"COM1", false},
+        {"com9.wav", false},
+        {"LPT1", false},
+        {"lpt9.ico", false},
+        {"conin$", false},
+        {"CONOUT$.txt", false},
+        {"COM\xB9", false},  // superscript one
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(IsPlainFileName(c.name.c_str()), c.plain) << '"' << c.name << '"';
+    EXPECT_FALSE(IsPlainFileName(nullptr));
+}
+
+TEST(LastPathComponent, Table)
+{
+    struct {
+        const char *path;
+        const char *last;
+    } cases[] = {
+        {"C:\\Icons\\caps.ico", "caps.ico"},
+        {"caps.ico", "caps.ico"},
+        {"C:\\folder\\", ""},
+        {"\\\\server\\share\\a.wav", "a.wav"},
+        {"C:caps.ico", "caps.ico"},
+        {"dir/sub/a.wav", "a.wav"},
+        {"", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_STREQ(LastPathComponent(c.path), c.last) << c.path;
+}
+
+// A store held in a map: path -> (size, crc). Records every lookup.
+class FakeStore final : public StoreLookup {
+public:
+    struct File {
+        uint32_t size;
+        uint32_t crc;
+    };
+    StoreEntry Find(const char *path) override
+    {
+        lookups.push_back(path);
+        auto it = files.find(path);
+        if (it == files.end())
+            return StoreEntry{false, 0};
+        return StoreEntry{true, it->second.size};
+    }
+    uint32_t ContentCrc32(const char *path) override
+    {
+        crcReads.push_back(path);
+        auto it = files.find(path);
+        return it == files.end() ? 0 : it->second.crc;
+    }
+    std::map<std::string, File> files;
+    std::vector<std::string> lookups;
+    std::vector<std::string> crcReads;
+};
+
+TEST(ChooseTargetName, Table)
+{
+    const char *folder = "C:\\Host\\Sounds";
+    struct Case {
+        const char *label;
+        const char *fileName;
+        std::map<std::string, FakeStore::File> existing;
+        uint64_t length;
+        NameChoice choice;
+        const char *target;
+    } cases[] = {
+        {"empty store", "beep.wav", {}, 10, NameChoice::kNewName, "C:\\Host\\Sounds\\beep.wav"},
+        {"same content", "beep.wav", {{"C:\\Host\\Sounds\\beep.wav", {10, 0xAB}}}, 10,
+         NameChoice::kIdenticalFile, "C:\\Host\\Sounds\\beep.wav"},
+        {"other size", "beep.wav", {{"C:\\Host\\Sounds\\beep.wav", {11, 0xAB}}}, 10,
+         NameChoice::kNewName, "C:\\Host\\Sounds\\beep001.wav"},
+        {"other crc", "beep.wav", {{"C:\\Host\\Sounds\\beep.wav", {10, 0xAC}}}, 10,
+         NameChoice::kNewName, "C:\\Host\\Sounds\\beep001.wav"},
+        {"two taken", "beep.wav",
+         {{"C:\\Host\\Sounds\\beep.wav", {1, 0}}, {"C:\\Host\\Sounds\\beep001.wav", {2, 0}}}, 10,
+         NameChoice::kNewName, "C:\\Host\\Sounds\\beep002.wav"},
+        {"identical under a counter", "beep.wav",
+         {{"C:\\Host\\Sounds\\beep.wav", {1, 0}}, {"C:\\Host\\Sounds\\beep001.wav", {10, 0xAB}}},
+         10, NameChoice::kIdenticalFile, "C:\\Host\\Sounds\\beep001.wav"},
+        {"no extension", "name", {{"C:\\Host\\Sounds\\name", {1, 0}}}, 10, NameChoice::kNewName,
+         "C:\\Host\\Sounds\\name001"},
+        {"counter before the last dot", "my.sound.wav",
+         {{"C:\\Host\\Sounds\\my.sound.wav", {1, 0}}}, 10, NameChoice::kNewName,
+         "C:\\Host\\Sounds\\my.sound001.wav"},
+        {"length of 4 GiB never identical", "big.wav",
+         {{"C:\\Host\\Sounds\\big.wav", {0, 0xAB}}}, uint64_t(1) << 32, NameChoice::kNewName,
+         "C:\\Host\\Sounds\\big001.wav"},
+    };
+    for (const Case &c : cases) {
+        FakeStore store;
+        store.files = c.existing;
+        char out[kMaxPathChars + 1] = {};
+        EXPECT_EQ(ChooseTargetName(folder, c.fileName, c.length, 0xAB, store, out), c.choice)
+            << c.label;
+        EXPECT_STREQ(out, c.target) << c.label;
+    }
+}
+
+TEST(ChooseTargetName, FolderWithTrailingBackslashGetsNoSecond)
+{
+    FakeStore store;
+    char out[kMaxPathChars + 1];
+    EXPECT_EQ(ChooseTargetName("C:\\Icons\\", "a.ico", 1, 0, store, out), NameChoice::kNewName);
+    EXPECT_STREQ(out, "C:\\Icons\\a.ico");
+}
+
+TEST(ChooseTargetName, CrcReadOnlyForSameSize)
+{
+    FakeStore store;
+    store.files["C:\\S\\a.wav"] = {5, 1};
+    store.files["C:\\S\\a001.wav"] = {10, 2};
+    char out[kMaxPathChars + 1];
+    EXPECT_EQ(ChooseTargetName("C:\\S", "a.wav", 10, 3, store, out), NameChoice::kNewName);
+    EXPECT_STREQ(out, "C:\\S\\a002.wav");
+    EXPECT_EQ(store.crcReads, std::vector<std::string>{"C:\\S\\a001.wav"});
+}
+
+TEST(ChooseTargetName, GivesUpAfter999CandidatesWithoutOverwriting)
+{
+    FakeStore store;
+    store.files["C:\\S\\a.wav"] = {1, 0};
+    char name[32];
+    for (int i = 1; i <= 998; ++i) {
+        std::snprintf(name, sizeof name, "C:\\S\\a%03d.wav", i);
+        store.files[name] = {1, 0};
+    }
+    char out[kMaxPathChars + 1];
+    EXPECT_EQ(ChooseTargetName("C:\\S", "a.wav", 10, 3, store, out), NameChoice::kNoFreeName);
+    ASSERT_EQ(store.lookups.size(), 999u);
+    EXPECT_EQ(store.lookups.front(), "C:\\S\\a.wav");
+    EXPECT_EQ(store.lookups.back(), "C:\\S\\a998.wav");
+
+    // The last candidate tried is counter 998.
+    store.files.erase("C:\\S\\a998.wav");
+    store.lookups.clear();
+    EXPECT_EQ(ChooseTargetName("C:\\S", "a.wav", 10, 3, store, out), NameChoice::kNewName);
+    EXPECT_STREQ(out, "C:\\S\\a998.wav");
+}
+
+TEST(ChooseTargetName, CandidatesBeyondAPathFieldAreRefused)
+{
+    FakeStore store;
+    std::string folder = "C:\\" + std::string(240, 'f');
+    std::string fits(260 - folder.size() - 1, 'n');  // exactly 260 characters in all
+    char out[kMaxPathChars + 1];
+    EXPECT_EQ(ChooseTargetName(folder.c_str(), fits.c_str(), 1, 0, store, out),
+              NameChoice::kNewName);
+    EXPECT_EQ(std::strlen(out), 260u);
+    // Taken: the counter would make it 263 characters.
+    store.files[out] = {2, 0};
+    EXPECT_EQ(ChooseTargetName(folder.c_str(), fits.c_str(), 1, 0, store, out),
+              NameChoice::kTooLong);
+    std::string tooLong = fits + "x";
+    EXPECT_EQ(ChooseTargetName(folder.c_str(), tooLong.c_str(), 1, 0, store, out),
+              NameChoice::kTooLong);
+}
+
+} // namespace
+} // namespace tolvar
