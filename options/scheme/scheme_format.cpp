@@ -72,14 +72,18 @@ size_t ItemRecordLength(const KeyItem &item)
 
 } // namespace
 
+// The four path fields are one array of 261-byte strings; address them from
+// the record's start, not past the end of the first field.
 char *PathField(KeyItem &item, int index)
 {
-    return item.soundOnPath + index * TV_PATH_SIZE;
+    return reinterpret_cast<char *>(&item) + offsetof(KeyItem, soundOnPath) +
+           static_cast<size_t>(index) * TV_PATH_SIZE;
 }
 
 const char *PathField(const KeyItem &item, int index)
 {
-    return item.soundOnPath + index * TV_PATH_SIZE;
+    return reinterpret_cast<const char *>(&item) + offsetof(KeyItem, soundOnPath) +
+           static_cast<size_t>(index) * TV_PATH_SIZE;
 }
 
 void ScrambleBytes(void *buffer, size_t count)

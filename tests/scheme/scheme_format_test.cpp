@@ -46,6 +46,18 @@ TEST(Crc32, ChunkedRunEqualsWholeRun)
     }
 }
 
+TEST(PathField, AddressesTheFourFieldsInSchemeOrder)
+{
+    KeyItem item;
+    const char *expected[4] = {item.soundOnPath, item.soundOffPath, item.iconOnPath,
+                               item.iconOffPath};
+    for (int f = 0; f < kPathFieldCount; ++f) {
+        EXPECT_EQ(PathField(item, f), expected[f]) << f;
+        EXPECT_EQ(PathField(static_cast<const KeyItem &>(item), f), expected[f]) << f;
+        EXPECT_EQ(IsIconField(f), f >= 2) << f;
+    }
+}
+
 TEST(Scramble, EveryByteValue)
 {
     uint8_t bytes[256];

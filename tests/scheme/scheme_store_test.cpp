@@ -402,6 +402,22 @@ TEST(SchemeStore, FileCrcOverChunks)
     EXPECT_EQ(fs.openHandles, 0);
 }
 
+TEST(SchemeStore, SeedCorpusLoads)
+{
+    // The fuzz target's seeds are valid schemes written by WriteSchemeFile.
+    const char *seeds[] = {"no-files.tvs", "one-of-each.tvs", "three-items.tvs",
+                           "store-reuse.tvs"};
+    for (const char *seed : seeds) {
+        std::ifstream in(std::string(TOLVAR_SCHEME_CORPUS) + "/" + seed, std::ios::binary);
+        ASSERT_TRUE(in.good()) << seed;
+        MemoryFiles fs;
+        fs.files["C:\\Host\\in.tvs"] =
+            Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        RecordingCollection loaded;
+        EXPECT_TRUE(Load(fs, loaded, "C:\\Host\\in.tvs")) << seed;
+    }
+}
+
 // ---- the same code on real files -------------------------------------------
 
 class RealStore : public ::testing::Test {
