@@ -1,0 +1,255 @@
+// The dialog entries of Tolvar.dll as a host calls them: one instance of each
+// dialog at a time (also when the host calls again from inside the dialog's
+// modal loop, or from another thread), independent guards for the options
+// dialog and the About window, the About window's two roles, and a host
+// callback that faults.
+//
+// The dialogs are driven from thread timers, which their modal loops
+// dispatch: a timer finds the open dialog by its caption and posts the
+// command that closes it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <tolvar/tolvar_host.h>
+
+#include "tolvar_library.h"
+
+namespace {
+
+const OptionsEntryTable *g_table = nullptr;
+HWND g_parent = nullptr;
+
+const char kOptionsCaption[] = "Tolvar Options";
+const char kAboutCaption[] = "Tolvar About";
+
+struct DialogSearch {
+    const char *caption;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM context)
+{
+    DialogSearch *search = reinterpret_cast<DialogSearch *>(context);
+    char className[64] = "", text[128] = "";
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, text, sizeof text);
+    if (std::string(className) == "#32770" && std::string(text) == search->caption)
+        search->found.push_back(window);
+    return TRUE;
+}
+
+// Dialog windows (#32770) of this thread with the given caption.
+std::vector<HWND> ThreadDialogs(const char *caption)
+{
+    DialogSearch search{caption, {}};
+    EnumThreadWindows(GetCurrentThreadId(), CollectDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// What the timers and callbacks saw during one scenario.
+struct Record {
+    int outerLoads = 0;
+    int nestedLoads = 0;
+    int otherThreadLoads = 0;
+    size_t optionsSeen = 0;      // options dialogs open when the closing timer ran
+    size_t aboutSeen = 0;        // About windows open when its closing timer ran
+    size_t aboutSeenAtNine = 0;  // About windows open 9 s after the About box opened
+    bool forcedClose = false;    // the safety timer had to close a dialog
+    bool nestedAbout = false;    // ShowOptions opens About from its load callback
+    bool nestedAboutInAbout = false;
+};
+Record g_record;
+
+void CloseDialogs(const char *caption, WPARAM command)
+{
+    for (HWND dialog : ThreadDialogs(caption))
+        PostMessageA(dialog, WM_COMMAND, command, 0);
+}
+
+void CALLBACK CloseOptionsTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    g_record.optionsSeen = ThreadDialogs(kOptionsCaption).size();
+    CloseDialogs(kOptionsCaption, IDCANCEL);
+}
+
+void CALLBACK CloseAboutTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    g_record.aboutSeen = ThreadDialogs(kAboutCaption).size();
+    if (g_record.nestedAboutInAbout) {
+        // A second About call from inside the About box's modal loop.
+        g_table->ShowAbout(g_parent, 0);
+        g_record.aboutSeen = std::max(g_record.aboutSeen, ThreadDialogs(kAboutCaption).size());
+    }
+    CloseDialogs(kAboutCaption, IDCANCEL);
+}
+
+void CALLBACK LateAboutCheckTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    g_record.aboutSeenAtNine = ThreadDialogs(kAboutCaption).size();
+    CloseDialogs(kAboutCaption, IDCANCEL);
+}
+
+void CALLBACK SafetyTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    g_record.forcedClose = true;
+    CloseDialogs(kAboutCaption, IDCANCEL);
+    CloseDialogs(kOptionsCaption, IDCANCEL);
+}
+
+int32_t WINAPI NestedLoad(KeyCollection *, void *)
+{
+    ++g_record.nestedLoads;
+    return 0;
+}
+
+int32_t WINAPI OtherThreadLoad(KeyCollection *, void *)
+{
+    ++g_record.otherThreadLoads;
+    return 0;
+}
+
+DWORD WINAPI CallShowOptionsFromAnotherThread(LPVOID)
+{
+    g_table->ShowOptions(nullptr, nullptr, OtherThreadLoad, nullptr);
+    return 0;
+}
+
+// The host's load callback, called while the options dialog initialises
+// (inside the entry, with the guard raised).
+int32_t WINAPI OuterLoad(KeyCollection *, void *)
+{
+    ++g_record.outerLoads;
+    // Again from inside the modal loop, and from another thread.
+    g_table->ShowOptions(g_parent, nullptr, NestedLoad, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, CallShowOptionsFromAnotherThread, nullptr, 0, nullptr);
+    if (thread) {
+        WaitForSingleObject(thread, 120000);
+        CloseHandle(thread);
+    }
+    if (g_record.nestedAbout) {
+        // The About window has a guard of its own and opens meanwhile.
+        SetTimer(nullptr, 0, 0, CloseAboutTimer);
+        g_table->ShowAbout(g_parent, 0);
+    }
+    SetTimer(nullptr, 0, 0, CloseOptionsTimer);
+    return 0; // a failed load: the dialog opens empty
+}
+
+int32_t WINAPI FaultingLoad(KeyCollection *collection, void *)
+{
+    ++g_record.outerLoads;
+    int *volatile nowhere = nullptr;
+    *nowhere = static_cast<int>(reinterpret_cast<intptr_t>(collection));
+    return 1;
+}
+
+class Entries : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        g_table = TolvarTable();
+        g_parent = CreateWindowExA(0, "STATIC", "host", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100,
+                                   nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+    static void TearDownTestSuite()
+    {
+        DestroyWindow(g_parent);
+        g_parent = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_NE(g_table, nullptr) << "Tolvar.dll loads and returns its table";
+        ASSERT_NE(g_parent, nullptr);
+        g_record = Record();
+        safety_ = SetTimer(nullptr, 0, 90000, SafetyTimer);
+    }
+    void TearDown() override
+    {
+        KillTimer(nullptr, safety_);
+        EXPECT_FALSE(g_record.forcedClose) << "a dialog had to be closed by the safety timer";
+        EXPECT_TRUE(ThreadDialogs(kOptionsCaption).empty());
+        EXPECT_TRUE(ThreadDialogs(kAboutCaption).empty());
+        EXPECT_TRUE(IsWindowEnabled(g_parent)) << "the host window takes input again";
+    }
+    UINT_PTR safety_ = 0;
+};
+
+TEST_F(Entries, SecondShowOptionsWhileOpenOpensNothing)
+{
+    g_table->ShowOptions(g_parent, nullptr, OuterLoad, nullptr);
+    EXPECT_EQ(g_record.outerLoads, 1);
+    EXPECT_EQ(g_record.nestedLoads, 0) << "no second dialog from inside the modal loop";
+    EXPECT_EQ(g_record.otherThreadLoads, 0) << "no second dialog from another thread";
+    EXPECT_EQ(g_record.optionsSeen, 1u);
+
+    // The guard is down again: the next call opens the dialog.
+    g_table->ShowOptions(g_parent, nullptr, OuterLoad, nullptr);
+    EXPECT_EQ(g_record.outerLoads, 2);
+}
+
+TEST_F(Entries, AboutOpensWhileTheOptionsDialogIsOpen)
+{
+    g_record.nestedAbout = true;
+    g_table->ShowOptions(g_parent, nullptr, OuterLoad, nullptr);
+    EXPECT_EQ(g_record.outerLoads, 1);
+    EXPECT_EQ(g_record.aboutSeen, 1u);
+    EXPECT_EQ(g_record.optionsSeen, 1u);
+}
+
+TEST_F(Entries, SecondShowAboutWhileOpenOpensNothing)
+{
+    g_record.nestedAboutInAbout = true;
+    SetTimer(nullptr, 0, 0, CloseAboutTimer);
+    g_table->ShowAbout(g_parent, 0);
+    EXPECT_EQ(g_record.aboutSeen, 1u);
+}
+
+TEST_F(Entries, AboutRolesSplashClosesItselfOthersStay)
+{
+    DWORD start = GetTickCount();
+    g_table->ShowAbout(g_parent, 1);
+    DWORD splashMs = GetTickCount() - start;
+    EXPECT_FALSE(g_record.forcedClose) << "role 1 closes by itself";
+    EXPECT_GE(splashMs, 6500u);
+
+    g_record = Record();
+    SetTimer(nullptr, 0, 9000, LateAboutCheckTimer);
+    g_table->ShowAbout(g_parent, 2);
+    EXPECT_EQ(g_record.aboutSeenAtNine, 1u) << "role 2 is the About box, still open after 9 s";
+}
+
+TEST_F(Entries, FaultInTheHostsLoadCallbackReturnsToTheHost)
+{
+    g_table->ShowOptions(g_parent, nullptr, FaultingLoad, nullptr);
+    EXPECT_EQ(g_record.outerLoads, 1);
+    EXPECT_TRUE(ThreadDialogs(kOptionsCaption).empty()) << "no orphaned dialog";
+    EXPECT_TRUE(IsWindowEnabled(g_parent));
+
+    // The guard was lowered on the fault path: the dialog opens again.
+    g_table->ShowOptions(g_parent, nullptr, OuterLoad, nullptr);
+    EXPECT_EQ(g_record.outerLoads, 2);
+    EXPECT_EQ(g_record.optionsSeen, 1u);
+}
+
+// Last: the library unloads cleanly with its dialog objects alive, and a
+// fresh load that never opened a dialog unloads too.
+TEST(Unload, LibraryUnloadsWithAndWithoutDialogObjects)
+{
+    EXPECT_TRUE(UnloadTolvarLibrary());
+    g_table = nullptr;
+    HMODULE fresh = LoadLibraryA("Tolvar.dll");
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_NE(GetProcAddress(fresh, "InitDLL"), nullptr);
+    EXPECT_TRUE(FreeLibrary(fresh)) << "nothing to destroy";
+    EXPECT_EQ(GetModuleHandleA("Tolvar.dll"), nullptr) << "really unloaded";
+}
+
+} // namespace

@@ -1,0 +1,271 @@
+// The Startup shortcut against the real shell of the test prefix: the link
+// is read back through IShellLinkA, creation overwrites, deletion and the
+// existence check work on any file of that name, COM is left as it was found
+// (also when a fault is swallowed), and the library's entries 4 and 5 reach
+// the same operations.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <string>
+
+#include <tolvar/tolvar_host.h>
+
+#include "options/shell/startup_shortcut.h"
+#include "support/import_patch.h"
+
+namespace {
+
+std::string Narrow(const wchar_t *wide)
+{
+    char text[MAX_PATH * 2] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
+std::string StartupFolder()
+{
+    CoInitialize(nullptr);
+    wchar_t *folder = tolvar::GetStartupFolder();
+    std::string result = folder ? Narrow(folder) : "";
+    if (folder)
+        HeapFree(GetProcessHeap(), 0, folder);
+    CoUninitialize();
+    return result;
+}
+
+std::string ShortcutPath()
+{
+    return StartupFolder() + "\\Tolvar.lnk";
+}
+
+bool FileExists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int CountMatching(const std::string &pattern)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    int count = 0;
+    do
+        ++count;
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return count;
+}
+
+// True when COM was not initialised on this thread (nothing left behind).
+bool ComIsUninitialised()
+{
+    HRESULT result = CoInitialize(nullptr);
+    if (SUCCEEDED(result))
+        CoUninitialize();
+    return result == S_OK;
+}
+
+struct LinkSettings {
+    bool loaded = false;
+    std::string target, workingFolder, arguments, description;
+    int showCommand = -1;
+};
+
+LinkSettings ReadLink(const std::string &path)
+{
+    LinkSettings settings;
+    CoInitialize(nullptr);
+    IShellLinkA *link = nullptr;
+    IPersistFile *file = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void **>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
+        wchar_t wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+        if (SUCCEEDED(file->Load(wide, STGM_READ))) {
+            settings.loaded = true;
+            char text[MAX_PATH] = "";
+            link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
+            settings.target = text;
+            text[0] = '\0';
+            link->GetWorkingDirectory(text, MAX_PATH);
+            settings.workingFolder = text;
+            text[0] = '\0';
+            link->GetArguments(text, MAX_PATH);
+            settings.arguments = text;
+            text[0] = '\0';
+            link->GetDescription(text, MAX_PATH);
+            settings.description = text;
+            link->GetShowCmd(&settings.showCommand);
+        }
+    }
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    CoUninitialize();
+    return settings;
+}
+
+class StartupShortcut : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder_ = StartupFolder();
+        ASSERT_FALSE(folder_.empty()) << "the prefix has a Startup folder";
+        DeleteFileA((folder_ + "\\Tolvar.lnk").c_str());
+        ASSERT_TRUE(ComIsUninitialised());
+    }
+    void TearDown() override { DeleteFileA((folder_ + "\\Tolvar.lnk").c_str()); }
+    std::string folder_;
+};
+
+TEST_F(StartupShortcut, StartupFolderIsTheUsersOwn)
+{
+    DWORD attributes = GetFileAttributesA(folder_.c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    char expected[MAX_PATH] = "";
+    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, expected, CSIDL_STARTUP, FALSE));
+    EXPECT_EQ(lstrcmpiA(folder_.c_str(), expected), 0) << folder_ << " vs " << expected;
+}
+
+TEST_F(StartupShortcut, CreatedLinkOpensTheExecutableInItsFolder)
+{
+    tolvar::CreateStartupShortcut();
+    EXPECT_TRUE(ComIsUninitialised());
+    ASSERT_TRUE(FileExists(ShortcutPath()));
+
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string exePath = exe;
+    LinkSettings link = ReadLink(ShortcutPath());
+    ASSERT_TRUE(link.loaded);
+    EXPECT_EQ(lstrcmpiA(link.target.c_str(), exePath.c_str()), 0) << link.target;
+    EXPECT_EQ(lstrcmpiA(link.workingFolder.c_str(),
+                        exePath.substr(0, exePath.rfind('\\')).c_str()),
+              0)
+        << link.workingFolder;
+    EXPECT_EQ(link.arguments, "");
+    EXPECT_EQ(link.description, "");
+    EXPECT_EQ(link.showCommand, SW_SHOWNORMAL);
+}
+
+TEST_F(StartupShortcut, CreatingTwiceLeavesOneShortcut)
+{
+    // A stale file of that name is overwritten, not kept beside a new one.
+    HANDLE stale = CreateFileA(ShortcutPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                               nullptr);
+    ASSERT_NE(stale, INVALID_HANDLE_VALUE);
+    DWORD written;
+    WriteFile(stale, "stale", 5, &written, nullptr);
+    CloseHandle(stale);
+
+    tolvar::CreateStartupShortcut();
+    tolvar::CreateStartupShortcut();
+    EXPECT_EQ(CountMatching(folder_ + "\\Tolvar*.lnk"), 1);
+    EXPECT_TRUE(ReadLink(ShortcutPath()).loaded) << "the stale file was replaced by a link";
+}
+
+TEST_F(StartupShortcut, ExistenceFollowsAnyFileOfThatName)
+{
+    struct Step {
+        const char *label;
+        void (*action)(const std::string &path);
+        bool exists;
+    };
+    const Step steps[] = {
+        {"nothing there", [](const std::string &) {}, false},
+        {"after creation", [](const std::string &) { tolvar::CreateStartupShortcut(); }, true},
+        {"after deletion", [](const std::string &) { tolvar::DeleteStartupShortcut(); }, false},
+        {"deleting again changes nothing",
+         [](const std::string &) { tolvar::DeleteStartupShortcut(); }, false},
+        {"a plain file of that name",
+         [](const std::string &path) {
+             HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                    nullptr);
+             CloseHandle(f);
+         },
+         true},
+        {"deletion removes that file too",
+         [](const std::string &) { tolvar::DeleteStartupShortcut(); }, false},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.label);
+        step.action(ShortcutPath());
+        EXPECT_EQ(tolvar::StartupShortcutExists(), step.exists);
+        EXPECT_EQ(FileExists(ShortcutPath()), step.exists);
+        EXPECT_TRUE(ComIsUninitialised());
+    }
+}
+
+// A shell that faults inside the operation: the fault is swallowed, COM is
+// uninitialised, the existence check answers false.
+HRESULT WINAPI FaultingGetMalloc(IMalloc **allocator)
+{
+    int *volatile nowhere = nullptr;
+    *nowhere = 1;
+    *allocator = nullptr;
+    return E_FAIL;
+}
+
+HRESULT WINAPI FailingGetMalloc(IMalloc **allocator)
+{
+    *allocator = nullptr;
+    return E_OUTOFMEMORY;
+}
+
+TEST_F(StartupShortcut, FaultOrMissingFolderChangesNothing)
+{
+    tolvar::CreateStartupShortcut();
+    ASSERT_TRUE(FileExists(ShortcutPath()));
+    const std::string path = ShortcutPath();
+
+    struct Case {
+        const char *label;
+        void *replacement;
+    };
+    const Case cases[] = {
+        {"fault", reinterpret_cast<void *>(FaultingGetMalloc)},
+        {"no Startup folder", reinterpret_cast<void *>(FailingGetMalloc)},
+    };
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.label);
+        void *original = tolvar_test::PatchImport(GetModuleHandleA(nullptr), "shell32.dll",
+                                                  "SHGetMalloc", k.replacement);
+        ASSERT_NE(original, nullptr);
+        EXPECT_FALSE(tolvar::StartupShortcutExists());
+        EXPECT_TRUE(ComIsUninitialised());
+        tolvar::DeleteStartupShortcut();
+        EXPECT_TRUE(ComIsUninitialised());
+        tolvar::CreateStartupShortcut();
+        EXPECT_TRUE(ComIsUninitialised());
+        tolvar_test::PatchImport(GetModuleHandleA(nullptr), "shell32.dll", "SHGetMalloc", original);
+        EXPECT_TRUE(FileExists(path)) << "nothing was deleted";
+    }
+    EXPECT_TRUE(tolvar::StartupShortcutExists()) << "works again with the real shell";
+}
+
+TEST_F(StartupShortcut, LibraryEntriesCreateAndDelete)
+{
+    HMODULE library = LoadLibraryA("Tolvar.dll");
+    ASSERT_NE(library, nullptr);
+    InitDLLProc init = reinterpret_cast<InitDLLProc>(
+        reinterpret_cast<void *>(GetProcAddress(library, TV_INIT_DLL_EXPORT)));
+    ASSERT_NE(init, nullptr);
+    const OptionsEntryTable *table = init(0);
+
+    table->CreateStartupShortcut();
+    EXPECT_TRUE(tolvar::StartupShortcutExists());
+    EXPECT_TRUE(ReadLink(ShortcutPath()).loaded);
+    table->DeleteStartupShortcut();
+    EXPECT_FALSE(tolvar::StartupShortcutExists());
+    EXPECT_TRUE(ComIsUninitialised());
+    FreeLibrary(library);
+}
+
+} // namespace
