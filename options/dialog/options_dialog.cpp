@@ -172,9 +172,11 @@ void OptionsDialog::OnInitDialog(HWND dialog)
     window = dialog;
     CenterWindow(dialog);
 
+    // Shared: the window does not own its icon, and a private copy loaded at
+    // every opening would never be destroyed.
     HICON bigIcon = static_cast<HICON>(LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(IDI_TOLVAR),
                                                   IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                                  GetSystemMetrics(SM_CYICON), 0));
+                                                  GetSystemMetrics(SM_CYICON), LR_SHARED));
     SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
 
     ReleasePathEdits();
