@@ -50,9 +50,9 @@ OptionsDialog::OptionsDialog()
       module(nullptr), imageList(nullptr), playBitmap(nullptr), playMask(nullptr),
       playDisabledBitmap(nullptr), playDisabledMask(nullptr), listView(nullptr), dirty(false),
       refilling(false), startupChanged(false), smallIconWidth(0), smallIconHeight(0),
-      iconOnEdit(nullptr), iconOffEdit(nullptr), soundOnEdit(nullptr), soundOffEdit(nullptr)
+      iconOnEdit(nullptr), iconOffEdit(nullptr), soundOnEdit(nullptr), soundOffEdit(nullptr),
+      isNtPlatform(IsNtPlatform())
 {
-    IsNtPlatform(); // the library's platform flag is settled with the controller
     LoadText(IDS_ON, textOn);
     LoadText(IDS_OFF, textOff);
     LoadText(IDS_NOT_APPLICABLE, textNotApplicable);
@@ -321,7 +321,7 @@ void OptionsDialog::RefreshControls()
     const KeyItem *next = item ? keyItems.At(static_cast<size_t>(index) + 1) : nullptr;
     facts.nextHasIcon = next && next->hasIcon != 0;
     facts.hasOffState = item && item->hasOffState != 0;
-    facts.isNtPlatform = IsNtPlatform();
+    facts.isNtPlatform = isNtPlatform;
     const ControlStates s = ComputeControlStates(facts);
 
     Enable(window, IDC_NUM_LOCK_ON, s.numLockOn);

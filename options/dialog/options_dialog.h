@@ -130,6 +130,7 @@ public:
     PathEdit *iconOffEdit;
     PathEdit *soundOnEdit;
     PathEdit *soundOffEdit;
+    bool isNtPlatform;                // the platform as found at construction
 
 private:
     void ReleasePathEdits();

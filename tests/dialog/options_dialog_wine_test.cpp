@@ -47,6 +47,7 @@ const OptionsEntryTable *g_table;
 struct DrawnText {
     std::string text;
     COLORREF colour;
+    RECT rect;
 };
 std::vector<DrawnText> g_drawn;
 bool g_recordDrawing;
@@ -56,7 +57,7 @@ int WINAPI RecordDrawText(HDC dc, LPCSTR text, int length, LPRECT rect, UINT for
 {
     if (g_recordDrawing)
         g_drawn.push_back({std::string(text, length < 0 ? std::strlen(text) : length),
-                           GetTextColor(dc)});
+                           GetTextColor(dc), *rect});
     return g_realDrawText(dc, text, length, rect, format);
 }
 
@@ -394,12 +395,28 @@ LRESULT CALLBACK WatchMenus(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(g_menuHook, code, wParam, lParam);
 }
 
+BOOL WINAPI Windows98Version(OSVERSIONINFOA *info)
+{
+    info->dwMajorVersion = 4;
+    info->dwMinorVersion = 10;
+    info->dwBuildNumber = 2222;
+    info->dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
+    info->szCSDVersion[0] = '\0';
+    return TRUE;
+}
+
 // ---- the fixture ----
 
 class OptionsDialogTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
+    // Loads Tolvar.dll afresh (its dialog object is made anew on first use)
+    // with the recorders in place; pretend9x makes it see a platform outside
+    // the NT family.
+    static void LoadTolvar(bool pretend9x)
     {
+        if (g_library)
+            FreeLibrary(g_library);
+        g_table = nullptr;
         g_library = LoadLibraryA("Tolvar.dll");
         if (!g_library)
             return;
@@ -410,6 +427,14 @@ protected:
             g_library, "user32.dll", "DrawTextA", reinterpret_cast<void *>(RecordDrawText)));
         tolvar_test::PatchImport(g_library, "winmm.dll", "PlaySoundA",
                                  reinterpret_cast<void *>(RecordPlaySound));
+        if (pretend9x)
+            tolvar_test::PatchImport(g_library, "kernel32.dll", "GetVersionExA",
+                                     reinterpret_cast<void *>(Windows98Version));
+    }
+
+    static void SetUpTestSuite()
+    {
+        LoadTolvar(false);
         CreateDirectoryA((ExeDir() + "\\dialog_files").c_str(), nullptr);
         WriteFileOfSize(TestFile("not_an_icon.ico"), 64, 'x');
         WriteFileOfSize(TestFile("sound_99999.wav"), 99999, 'w');
@@ -595,7 +620,18 @@ TEST_F(OptionsDialogTest, CellTextsIconsAndRedTextForAMissingIcon)
         RowPaint num = PaintRow(dialog, 1, 0);
         EXPECT_EQ(RGB(40, 110, 230), IconCentre(num, 1)) << "host icon 3000 for a missing file";
         RowPaint combo = PaintRow(dialog, 3, 0);
-        EXPECT_EQ(window, IconCentre(combo, 1)) << "no icon for a combination";
+        // Text starts three edges into the cell, after the icon when there is one.
+        const int e = GetSystemMetrics(SM_CXEDGE), icon = GetSystemMetrics(SM_CXSMICON);
+        if (caps.cells.size() == 6 && combo.cells.size() == 6) {
+            EXPECT_EQ(caps.cellLeft[0] + 3 * e, caps.cells[0].rect.left);
+            EXPECT_EQ(caps.cellLeft[1] + icon + 3 * e, caps.cells[1].rect.left);
+            EXPECT_EQ(caps.cellLeft[2] + icon + 3 * e, caps.cells[2].rect.left);
+            EXPECT_EQ(caps.cellLeft[3] + 3 * e, caps.cells[3].rect.left);
+            EXPECT_EQ(combo.cellLeft[1] + 3 * e, combo.cells[1].rect.left) << "no image";
+            EXPECT_EQ(combo.cellLeft[2] + 3 * e, combo.cells[2].rect.left) << "no image";
+            EXPECT_EQ(caps.height, caps.cells[5].rect.bottom);
+        }
+        EXPECT_EQ(window, combo.Pixel(combo.cellLeft[1] + e + 1, 2)) << "no icon for a combination";
         Click(dialog, IDC_CANCEL);
         return true;
     });
@@ -1250,6 +1286,94 @@ TEST_F(OptionsDialogTest, PlayButtonGlyphsAndDisabledEtching)
         return true;
     });
     Run(script);
+}
+
+void PressKey(WORD vk)
+{
+    INPUT input[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        input[i].type = INPUT_KEYBOARD;
+        input[i].ki.wVk = vk;
+        input[i].ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, 0));
+        input[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(2, input, sizeof(INPUT));
+}
+
+TEST_F(OptionsDialogTest, AddNewKeyAppendsALastRowWithoutIcons)
+{
+    ModalScript script;
+    WaitForDialog(script);
+    script.Add("open Add New Key", [this] {
+        PostClick(dialog, IDC_ADD_NEW);
+        return true;
+    });
+    script.Add("press Q", [] {
+        HWND add = FindThreadDialog("Add New Key");
+        if (!add)
+            return false;
+        SetForegroundWindow(add);
+        SetFocus(GetDlgItem(add, IDC_CAPTURE_EDIT));
+        PressKey('Q');
+        return true;
+    });
+    script.Add("OK once captured", [] {
+        HWND add = FindThreadDialog("Add New Key");
+        if (!add || ItemText(add, IDC_CAPTURE_EDIT).empty())
+            return false;
+        PostClick(add, IDC_ADD_KEY_OK);
+        return true;
+    });
+    script.Add("new last row", [this] {
+        if (FindThreadDialog("Add New Key"))
+            return false;
+        EXPECT_EQ(6, Rows(dialog));
+        EXPECT_EQ(5, FocusedRow(dialog));
+        EXPECT_TRUE(ListView_GetItemState(List(dialog), 5, LVIS_SELECTED));
+        EXPECT_TRUE(Enabled(dialog, IDC_APPLY));
+        EXPECT_TRUE(Enabled(dialog, IDC_DELETE));
+        EXPECT_FALSE(Enabled(dialog, IDC_ICON_ON_PATH));
+        EXPECT_TRUE(Checked(dialog, IDC_ACTIVE));
+        RowPaint row = PaintRow(dialog, 5, 0);
+        if (row.cells.size() == 6) {
+            EXPECT_FALSE(row.cells[0].text.empty());
+            EXPECT_EQ("N/A", row.cells[1].text);
+            EXPECT_EQ("N/A", row.cells[2].text);
+            EXPECT_EQ("Default", row.cells[3].text);
+            EXPECT_EQ("N/A", row.cells[4].text);
+            EXPECT_EQ("On", row.cells[5].text);
+        }
+        Click(dialog, IDC_OK);
+        return true;
+    });
+    Run(script);
+    ASSERT_EQ(1, host.saveCalls);
+    ASSERT_EQ(6u, host.savedCount);
+    EXPECT_EQ('Q', saved[5].keyCode);
+    EXPECT_EQ(0, +saved[5].hasIcon);
+    EXPECT_EQ(1, +saved[5].active);
+}
+
+TEST_F(OptionsDialogTest, NumLockSwitchIsDisabledOutsideNtButStillSaved)
+{
+    LoadTolvar(true);
+    ASSERT_NE(nullptr, g_table);
+    host.header.numLockOn = 0;
+    ModalScript script;
+    WaitForDialog(script);
+    script.Add("1009 disabled", [this] {
+        EXPECT_FALSE(Enabled(dialog, IDC_NUM_LOCK_ON));
+        CheckDlgButton(dialog, IDC_NUM_LOCK_ON, BST_CHECKED); // as the program could
+        Click(dialog, IDC_NUM_LOCK_ON);
+        FocusRow(dialog, 2);
+        EXPECT_FALSE(Enabled(dialog, IDC_NUM_LOCK_ON)) << "after a refresh too";
+        Click(dialog, IDC_OK);
+        return true;
+    });
+    Run(script);
+    LoadTolvar(false);
+    EXPECT_EQ(1, host.saveCalls);
+    EXPECT_EQ(1, host.savedHeader.numLockOn);
 }
 
 TEST_F(OptionsDialogTest, ScreenshotOfARealisticConfiguration)

@@ -7,6 +7,25 @@ namespace {
 
 ModalScript *g_running = nullptr;
 
+BOOL CALLBACK CheckChild(HWND child, LPARAM param)
+{
+    char cls[64] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Static") != 0 && lstrcmpiA(cls, "Button") != 0) {
+        *reinterpret_cast<bool *>(param) = false;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A message box holds nothing but its text, its icon and its buttons.
+bool OnlyStaticsAndButtons(HWND window)
+{
+    bool only = true;
+    EnumChildWindows(window, CheckChild, reinterpret_cast<LPARAM>(&only));
+    return only;
+}
+
 struct Search {
     const char *caption; // null: any message box
     HWND found;
@@ -24,7 +43,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
             search->found = window;
             return FALSE;
         }
-    } else if (GetDlgItem(window, 0xFFFF) && GetDlgItem(window, IDOK)) {
+    } else if (GetDlgItem(window, 0xFFFF) && GetDlgItem(window, IDOK) && OnlyStaticsAndButtons(window)) {
         search->found = window;
         return FALSE;
     }

@@ -59,7 +59,7 @@ private:
 // A visible dialog (#32770) of the calling thread with this caption, or null.
 HWND FindThreadDialog(const char *caption);
 // A visible message box of the calling thread (a #32770 with its text in
-// static 0xFFFF and an IDOK button).
+// static 0xFFFF, an IDOK button, and no other kinds of control).
 HWND FindThreadMessageBox();
 std::string WindowText(HWND window);
 std::string ItemText(HWND dialog, int id);
