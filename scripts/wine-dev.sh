@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# A long-lived Wine session for a developer, so that iterating on one Windows
+# test does not pay for a fresh prefix and Wine's service start-up each time.
+#
+#   scripts/wine-dev.sh start NAME   prefix copy, Xvfb and a warm wineserver
+#                                    under /tmp/wine-dev-NAME; prints the file
+#                                    to source: . /tmp/wine-dev-NAME/env
+#   scripts/wine-dev.sh stop NAME    ends that session's wineserver and Xvfb
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+cmd=${1:?start or stop}; name=${2:?session name}
+dir=/tmp/wine-dev-$name
+
+case $cmd in
+start)
+  . "$here/wine-session.sh"
+  wine_session_start "$dir"
+  # Bring Wine's own services up once, now, rather than in the first test.
+  wine cmd /c exit >/dev/null 2>&1 || true
+  {
+    echo "export WINEPREFIX='$WINEPREFIX' DISPLAY='$DISPLAY' HOME='$HOME'"
+    echo ". '$here/wine-env.sh'"
+  } > "$dir/env"
+  echo "$_ws_xvfb_pid" > "$dir/xvfb.pid"
+  disown -a
+  echo "session ready: . $dir/env"
+  ;;
+stop)
+  if [ -f "$dir/env" ]; then
+    ( . "$dir/env"; wineserver -k >/dev/null 2>&1 || true )
+  fi
+  if [ -f "$dir/xvfb.pid" ]; then kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true; fi
+  rm -f "$dir/env" "$dir/xvfb.pid"
+  ;;
+*) echo "usage: $0 start|stop NAME" >&2; exit 2 ;;
+esac
