@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # The test command: from a fresh clone, installs what is missing, builds both
 # configurations and runs every test - native tests under ASan/UBSan, the
-# fuzz smoke run, and the Windows tests under Wine on a private Xvfb display.
+# fuzz smoke run, and the Windows tests under Wine on private Xvfb displays.
 #
-#   scripts/test.sh              everything
-#   TOLVAR_TESTS=native scripts/test.sh      native tests only
-#   TOLVAR_BUILD_DIR=dir         build folder (default: build)
-#   CTEST_ARGS="-R name"         passed to both ctest runs
+#   scripts/test.sh                      everything
+#   TOLVAR_TESTS=native scripts/test.sh  native tests only
+#   TOLVAR_BUILD_DIR=dir                 build folder (default: build)
+#   TOLVAR_WINE_SESSIONS=n               Wine worlds run side by side (default 2)
+#   CTEST_ARGS="-R name"                 passed to every ctest run
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TOLVAR_BUILD_DIR:-$root/build}
 which=${TOLVAR_TESTS:-all}
+sessions=${TOLVAR_WINE_SESSIONS:-2}
 jobs=$(nproc)
+started=$(date +%s)
 
 bash "$root/scripts/bootstrap.sh"
 
@@ -23,8 +26,8 @@ if [ "$which" != native ]; then
   cmake --build "$build/win32" -j "$jobs"
 fi
 
-passed=0; failed=0
-count() { # reads a ctest log, adds its totals
+passed=0; failed=0; status=0
+count() { # adds the totals of a ctest log
   local line total fails
   line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -1 || true)
   [ -n "$line" ] || return 0
@@ -33,26 +36,49 @@ count() { # reads a ctest log, adds its totals
   passed=$((passed + total - fails)); failed=$((failed + fails))
 }
 
-status=0
 ctest --test-dir "$build/native" -j "$jobs" --output-on-failure ${CTEST_ARGS:-} \
   2>&1 | tee "$build/native-tests.log" || status=1
 count "$build/native-tests.log"
 
-if [ -x "$root/scripts/fuzz-smoke.sh" ] && [ "$which" != native ]; then
-  bash "$root/scripts/fuzz-smoke.sh" "$build/fuzz" && passed=$((passed + 1)) \
-    || { failed=$((failed + 1)); status=1; }
-fi
-
 if [ "$which" != native ]; then
-  . "$root/scripts/wine-session.sh"
-  trap wine_session_stop EXIT
-  wine_session_start "$build/win32/wine-run"
-  ctest --test-dir "$build/win32" --output-on-failure ${CTEST_ARGS:-} \
-    2>&1 | tee "$build/win32-tests.log" || status=1
-  count "$build/win32-tests.log"
-  wine_session_stop
+  if [ -x "$root/scripts/fuzz-smoke.sh" ]; then
+    if bash "$root/scripts/fuzz-smoke.sh" "$build/fuzz"; then passed=$((passed + 1))
+    else failed=$((failed + 1)); status=1; fi
+  fi
+
+  # Checks of the built binaries that need no Wine.
+  ctest --test-dir "$build/win32" -LE wine --output-on-failure ${CTEST_ARGS:-} \
+    2>&1 | tee "$build/win32-static-tests.log" || status=1
+  count "$build/win32-static-tests.log"
+
+  # The Windows programs, spread over independent Wine worlds (own prefix,
+  # own display, own wineserver): each world runs its share one at a time.
+  mapfile -t wine_tests < <(ctest --test-dir "$build/win32" -N -L wine ${CTEST_ARGS:-} |
+                            sed -n 's/^ *Test *#[0-9]*: *//p')
+  pids=()
+  for ((s = 0; s < sessions; s++)); do
+    share=()
+    for ((i = s; i < ${#wine_tests[@]}; i += sessions)); do share+=("${wine_tests[i]}"); done
+    [ ${#share[@]} -gt 0 ] || continue
+    regex="^($(IFS='|'; echo "${share[*]}"))\$"
+    (
+      . "$root/scripts/wine-session.sh"
+      trap wine_session_stop EXIT
+      wine_session_start "$build/win32/wine-run-$s"
+      ctest --test-dir "$build/win32" -L wine -R "$regex" --output-on-failure
+    ) > "$build/win32-tests-$s.log" 2>&1 &
+    pids+=($!)
+  done
+  for pid in "${pids[@]}"; do wait "$pid" || status=1; done
+  for ((s = 0; s < sessions; s++)); do
+    log="$build/win32-tests-$s.log"
+    [ -f "$log" ] || continue
+    echo "==== Wine world $s"; cat "$log"
+    count "$log"
+  done
 fi
 
 echo
+echo "elapsed: $(( $(date +%s) - started )) s"
 echo "tests: $passed passed, $failed failed"
 exit $status
