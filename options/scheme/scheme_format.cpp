@@ -12,17 +12,23 @@ namespace {
 
 const char kMagic[4] = {'T', 'V', 'S', 'A'};
 
-// The 256-entry table of the reflected polynomial, built once at compile time.
+// The usual 256-entry table of the reflected polynomial (row 0), and seven
+// more rows derived from it so that eight bytes can be folded in per step
+// ("slicing by 8"); the result is the same as one byte at a time. Built once
+// at compile time.
 struct Crc32Table {
-    uint32_t entries[256];
-    constexpr Crc32Table() : entries()
+    uint32_t rows[8][256];
+    constexpr Crc32Table() : rows()
     {
         for (uint32_t n = 0; n < 256; ++n) {
             uint32_t c = n;
             for (int k = 0; k < 8; ++k)
                 c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            entries[n] = c;
+            rows[0][n] = c;
         }
+        for (uint32_t n = 0; n < 256; ++n)
+            for (int r = 1; r < 8; ++r)
+                rows[r][n] = (rows[r - 1][n] >> 8) ^ rows[0][rows[r - 1][n] & 0xFFu];
     }
 };
 constexpr Crc32Table kCrcTable;
@@ -89,18 +95,32 @@ const char *PathField(const KeyItem &item, int index)
 void ScrambleBytes(void *buffer, size_t count)
 {
     uint8_t *bytes = static_cast<uint8_t *>(buffer);
+    // Branch-free, so that the compiler can process many bytes at once.
     for (size_t i = 0; i < count; ++i) {
         uint8_t b = bytes[i];
-        if (b != 0 && b != kSchemeScrambleKey)
-            bytes[i] = static_cast<uint8_t>(b ^ kSchemeScrambleKey);
+        uint8_t mask = static_cast<uint8_t>(-static_cast<int>(b != 0 && b != kSchemeScrambleKey));
+        bytes[i] = static_cast<uint8_t>(b ^ (kSchemeScrambleKey & mask));
     }
 }
 
 uint32_t UpdateCrc32(const void *buffer, size_t count, uint32_t crc)
 {
     const uint8_t *bytes = static_cast<const uint8_t *>(buffer);
-    for (size_t i = 0; i < count; ++i)
-        crc = kCrcTable.entries[(crc ^ bytes[i]) & 0xFFu] ^ (crc >> 8);
+    const auto &t = kCrcTable.rows;
+    // Eight bytes per step: the low four are folded into the running value,
+    // the high four are looked up independently.
+    while (count >= 8) {
+        uint32_t low = crc ^ (static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+                              static_cast<uint32_t>(bytes[2]) << 16 |
+                              static_cast<uint32_t>(bytes[3]) << 24);
+        crc = t[7][low & 0xFFu] ^ t[6][(low >> 8) & 0xFFu] ^ t[5][(low >> 16) & 0xFFu] ^
+              t[4][low >> 24] ^ t[3][bytes[4]] ^ t[2][bytes[5]] ^ t[1][bytes[6]] ^
+              t[0][bytes[7]];
+        bytes += 8;
+        count -= 8;
+    }
+    for (; count > 0; --count, ++bytes)
+        crc = t[0][(crc ^ *bytes) & 0xFFu] ^ (crc >> 8);
     return crc;
 }
 

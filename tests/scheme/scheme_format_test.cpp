@@ -34,6 +34,29 @@ TEST(Crc32, KnownVectors)
     }
 }
 
+// The definition, one bit at a time, as a reference for the table-driven code.
+uint32_t BitwiseCrc32(const uint8_t *bytes, size_t count, uint32_t crc)
+{
+    for (size_t i = 0; i < count; ++i) {
+        crc ^= bytes[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc & 1u) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
+    return crc;
+}
+
+TEST(Crc32, MatchesTheBitwiseDefinitionAtEveryLengthAndOffset)
+{
+    Bytes data = Pattern(4096, 11);
+    for (size_t offset = 0; offset < 8; ++offset)
+        for (size_t length : {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 63u, 64u, 1000u, 4000u}) {
+            uint32_t start = static_cast<uint32_t>(0x12345678u * (length + 1));
+            EXPECT_EQ(UpdateCrc32(data.data() + offset, length, start),
+                      BitwiseCrc32(data.data() + offset, length, start))
+                << "offset " << offset << " length " << length;
+        }
+}
+
 TEST(Crc32, ChunkedRunEqualsWholeRun)
 {
     Bytes data = Pattern(100000, 7);

@@ -1,7 +1,9 @@
 // Scheme save/load on the Win32 file layer through a real KeyCollection, and
-// the file dialogs (their platform record, and one real dialog each way).
-// Runs in a private copy of the program's folder (see private_copy_main.cpp),
-// so "Sounds" and "Icons" beside it belong to these tests alone.
+// the file dialogs: what they hand the platform's open/save call, recorded by
+// redirecting that import. (The options dialog's tests drive the real dialogs
+// behind Load... and Save....)
+// The program lives in a folder of its own (see CMakeLists.txt), so "Sounds"
+// and "Icons" beside it belong to these tests alone.
 #include <windows.h>
 #include <commdlg.h>
 
@@ -18,7 +20,6 @@
 #include "options/scheme/scheme_store.h"
 #include "tests/scheme/scheme_bytes.h"
 #include "tests/support/import_patch.h"
-#include "tests/support/modal_script.h"
 
 namespace tolvar {
 namespace {
@@ -450,56 +451,8 @@ TEST(FileFilterStrings, BuiltFromTheStringTable)
     char out[264];
     std::memset(out, 'X', sizeof out);
     BuildFileFilter(out, 28, "ico");
-    EXPECT_EQ(FilterList(out), std::string("Icon Files (*.ico)\0*.ico\0All Files (*.*)\0*.*\0\0",
-                                           45));
-}
-
-// One real dialog each way, driven from inside its modal loop: type a name
-// into the file-name box and press OK.
-struct RealDialogCase {
-    const char *label;
-    bool open;
-    const char *title;
-};
-
-TEST(RealFileDialog, OpenAndSaveSchemes)
-{
-    const std::string host = HostFolder();
-    const std::string existing = host + "\\picked.tvs";
-    Put(existing, Text("x"));
-    const RealDialogCase cases[] = {
-        {"open", true, "Open Scheme"},
-        {"save as", false, "Save Scheme As"},
-    };
-    for (const RealDialogCase &c : cases) {
-        tolvar_test::ModalScript script(120000);
-        std::string typed = c.open ? existing : host + "\\new-scheme";
-        script.Add("type the name and press OK", [&] {
-            HWND dialog = tolvar_test::FindThreadDialog(c.title);
-            if (!dialog)
-                return false;
-            HWND name = GetDlgItem(dialog, 0x47C);
-            if (!name)
-                name = GetDlgItem(dialog, 0x480);
-            if (!name)
-                return false;
-            SetWindowTextA(name, typed.c_str());
-            tolvar_test::PostClick(dialog, IDOK);
-            return true;
-        });
-        script.Start();
-        char path[261] = {};
-        bool chosen = PromptSchemeFile(path, nullptr, 260, c.title, c.open);
-        script.Stop();
-        EXPECT_FALSE(script.TimedOut()) << c.label << " stopped at " << script.StoppedAt();
-        EXPECT_TRUE(chosen) << c.label;
-        if (c.open)
-            EXPECT_STREQ(path, existing.c_str()) << c.label;
-        else
-            EXPECT_STREQ(path, (host + "\\new-scheme.tvs").c_str())
-                << c.label << ": the default extension is added";
-    }
-    DeleteFileA(existing.c_str());
+    using namespace std::string_literals;
+    EXPECT_EQ(FilterList(out), "Icon Files (*.ico)\0*.ico\0All Files (*.*)\0*.*\0\0"s);
 }
 
 } // namespace
