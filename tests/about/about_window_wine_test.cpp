@@ -22,7 +22,16 @@ using tolvar::AboutWindow;
 
 namespace {
 
+// Progress reaches the log even when a slow run is cut short.
+const int g_unbuffered = [] {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    return 0;
+}();
+
 constexpr DWORD kWaitMs = 90000;
+// The first window of a process can take minutes to appear on a loaded,
+// emulating machine.
+constexpr DWORD kFirstWindowWaitMs = 900000;
 
 // ---- recorded shell requests -------------------------------------------------
 struct ShellRequest {
@@ -105,7 +114,7 @@ struct Run {
 DWORD WINAPI DriverThread(LPVOID p)
 {
     auto *run = static_cast<Run *>(p);
-    if (WaitFor([&] { return run->about->Window() && IsWindowVisible(run->about->Window()); })) {
+    if (WaitFor([&] { return run->about->Window() && IsWindowVisible(run->about->Window()); }, kFirstWindowWaitMs)) {
         run->openedAt = GetTickCount();
         (*run->script)(run->about->Window());
     } else {

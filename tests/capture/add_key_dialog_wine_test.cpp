@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -27,7 +28,16 @@ using tolvar::PointerArray;
 
 namespace {
 
+// Progress reaches the log even when a slow run is cut short.
+const int g_unbuffered = [] {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    return 0;
+}();
+
 constexpr DWORD kWaitMs = 90000; // generous: Wine runs under emulation here
+// The first window of a process can take minutes to appear on a loaded,
+// emulating machine.
+constexpr DWORD kFirstWindowWaitMs = 900000;
 
 // ---- recording hook (main thread) ----------------------------------------
 struct SeenKey {
@@ -91,7 +101,7 @@ public:
 
     bool WaitForDialog()
     {
-        return WaitFor([&] { return Dialog() != nullptr && IsWindowVisible(Dialog()); });
+        return WaitFor([&] { return Dialog() != nullptr && IsWindowVisible(Dialog()); }, kFirstWindowWaitMs);
     }
 
     // Sends one key event and waits until the hooks of the dialog's thread
