@@ -270,6 +270,7 @@ void Print(const char *label, const Usage &u)
 
 int main(int argc, char **argv)
 {
+    setvbuf(stdout, nullptr, _IONBF, 0);
     const int cycles = argc > 1 ? std::atoi(argv[1]) : 200;
     HMODULE library = LoadLibraryA("Tolvar.dll");
     if (!library) {

@@ -104,7 +104,7 @@ void CALLBACK ModalScript::Tick(HWND, UINT, UINT_PTR, DWORD)
 
 void ModalScript::RunTick()
 {
-    if (!timedOut_ && GetTickCount() - started_ > timeoutMs_) {
+    if (!timedOut_ && next_ < steps_.size() && GetTickCount() - started_ > timeoutMs_) {
         timedOut_ = true;
         stoppedAt_ = next_;
     }
