@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdint>
 #include <cstring>
 
@@ -116,6 +117,13 @@ bool PosixSchemeFiles::Remove(const char *path) { return unlink(Native(path).c_s
 bool PosixSchemeFiles::Rename(const char *from, const char *to)
 {
     std::string source = Native(from), target = Native(to);
+#ifdef RENAME_NOREPLACE
+    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+#endif
+    // Without an atomic no-replace rename: link fails when the target exists.
     if (link(source.c_str(), target.c_str()) != 0)
         return false;
     unlink(source.c_str());
