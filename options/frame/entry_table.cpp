@@ -37,14 +37,20 @@ bool IsOrphanedDialog(HWND window)
            ModuleInstance();
 }
 
-// After a fault: destroy the orphaned dialog and give the parent back the
+// The window that a modal dialog over parent disables while it runs.
+HWND ModalOwner(HWND parent)
+{
+    return parent ? GetAncestor(parent, GA_ROOT) : nullptr;
+}
+
+// After a fault: destroy the orphaned dialog and give its owner back the
 // input that the modal dialog had taken from it.
-void RecoverFromFault(HWND dialog, HWND parent, bool parentWasEnabled)
+void RecoverFromFault(HWND dialog, HWND owner, bool ownerWasEnabled)
 {
     if (IsOrphanedDialog(dialog))
         DestroyWindow(dialog);
-    if (parentWasEnabled && parent && IsWindow(parent))
-        EnableWindow(parent, TRUE);
+    if (ownerWasEnabled && owner && IsWindow(owner))
+        EnableWindow(owner, TRUE);
 }
 
 struct OptionsCall {
@@ -74,9 +80,10 @@ void WINAPI ShowOptions(HWND parent, void *hostContext, LoadSettingsProc loadSet
     OptionsDialog *dialog = GetOptionsDialog();
     if (dialog) {
         OptionsCall call = {dialog, parent, hostContext, loadSettings, saveSettings};
-        bool parentWasEnabled = parent && IsWindowEnabled(parent);
+        HWND owner = ModalOwner(parent);
+        bool ownerWasEnabled = owner && IsWindowEnabled(owner);
         if (!RunCatchingFaults(RunOptionsDialog, &call))
-            RecoverFromFault(dialog->window, parent, parentWasEnabled);
+            RecoverFromFault(dialog->window, owner, ownerWasEnabled);
     }
     InterlockedDecrement(&g_optionsGuard);
 }
@@ -108,9 +115,10 @@ void WINAPI ShowAbout(HWND parent, int32_t role)
     AboutWindow *about = GetAboutWindow();
     if (about) {
         AboutCall call = {about, parent, role == 1};
-        bool parentWasEnabled = parent && IsWindowEnabled(parent);
+        HWND owner = ModalOwner(parent);
+        bool ownerWasEnabled = owner && IsWindowEnabled(owner);
         if (!RunCatchingFaults(RunAboutWindow, &call))
-            RecoverFromFault(about->Window(), parent, parentWasEnabled);
+            RecoverFromFault(about->Window(), owner, ownerWasEnabled);
     }
     InterlockedDecrement(&g_aboutGuard);
 }

@@ -305,7 +305,8 @@ void CheckControls(const DialogTemplate &dialog, const ExpectedControl *expected
         SCOPED_TRACE("control " + std::to_string(i) + " (" + e.caption + ", id " +
                      std::to_string(e.id) + ")");
         EXPECT_EQ(static_cast<int16_t>(c.id), e.id);
-        EXPECT_EQ(c.windowClass, e.windowClass);
+        EXPECT_EQ(lstrcmpiA(c.windowClass.c_str(), e.windowClass), 0)
+            << c.windowClass << " vs " << e.windowClass;
         EXPECT_EQ(c.caption, e.caption);
         EXPECT_EQ(c.x, e.x);
         EXPECT_EQ(c.y, e.y);

@@ -13,6 +13,7 @@
 #include "options/frame/key_icon_pair.h"
 #include "options/frame/library.h"
 #include "support/stack_balance.h"
+#include "tolvar_library.h"
 
 namespace {
 
@@ -451,6 +452,98 @@ TEST(CenterWindowPlacement, ChildWindowAgainstItsParent)
     EXPECT_EQ(GetWindow(parent, GW_CHILD), child) << "moved to the top of the z-order";
     DestroyWindow(sibling);
     DestroyWindow(parent);
+}
+
+// ---------------------------------------------------------------------------
+// ShowWarning and IsNtPlatform
+
+struct MessageBoxSeen {
+    bool seen = false;
+    std::string caption, text;
+    HWND owner = nullptr;
+    bool exclamationIcon = false;
+    int buttons = 0;
+};
+MessageBoxSeen g_messageBox;
+HHOOK g_cbtHook = nullptr;
+
+BOOL CALLBACK InspectChild(HWND child, LPARAM context)
+{
+    MessageBoxSeen *seen = reinterpret_cast<MessageBoxSeen *>(context);
+    char className[32] = "";
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Button") == 0)
+        ++seen->buttons;
+    if (lstrcmpiA(className, "Static") == 0 &&
+        (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+        reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0)) ==
+            LoadIconA(nullptr, IDI_EXCLAMATION))
+        seen->exclamationIcon = true;
+    return TRUE;
+}
+
+LRESULT CALLBACK AnswerMessageBox(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && wParam) {
+        HWND box = reinterpret_cast<HWND>(wParam);
+        char className[32] = "", caption[128] = "", text[512] = "";
+        GetClassNameA(box, className, sizeof className);
+        if (std::string(className) == "#32770" && !g_messageBox.seen) {
+            g_messageBox.seen = true;
+            GetWindowTextA(box, caption, sizeof caption);
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            g_messageBox.caption = caption;
+            g_messageBox.text = text;
+            g_messageBox.owner = GetWindow(box, GW_OWNER);
+            EnumChildWindows(box, InspectChild, reinterpret_cast<LPARAM>(&g_messageBox));
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return CallNextHookEx(g_cbtHook, code, wParam, lParam);
+}
+
+TEST(LibraryHelpers, ShowWarningShowsTheLibrarysStringWithAnExclamation)
+{
+    HMODULE library = TolvarLibrary();
+    ASSERT_NE(library, nullptr);
+    tolvar::RememberModuleInstance(library); // strings come from the library
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 100, 50,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    struct Case {
+        UINT id;
+        const char *text;
+    };
+    const Case cases[] = {
+        {18, "This key already exists within your collection."},
+        {19, "At least one icon item must be visible."},
+        {21, "This sound file is too big and cannot be loaded into the memory."},
+    };
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.id);
+        g_messageBox = MessageBoxSeen();
+        g_cbtHook = SetWindowsHookExA(WH_CBT, AnswerMessageBox, nullptr, GetCurrentThreadId());
+        ASSERT_NE(g_cbtHook, nullptr);
+        int result = tolvar::ShowWarning(owner, k.id);
+        UnhookWindowsHookEx(g_cbtHook);
+        EXPECT_EQ(result, IDOK);
+        ASSERT_TRUE(g_messageBox.seen);
+        EXPECT_EQ(g_messageBox.text, k.text);
+        EXPECT_EQ(g_messageBox.caption, "Error") << "the system's default caption";
+        EXPECT_EQ(g_messageBox.owner, owner);
+        EXPECT_TRUE(g_messageBox.exclamationIcon);
+        EXPECT_EQ(g_messageBox.buttons, 1) << "OK only";
+    }
+    tolvar::RememberModuleInstance(nullptr);
+    DestroyWindow(owner);
+}
+
+TEST(LibraryHelpers, NtPlatformFollowsTheVersionQuery)
+{
+    OSVERSIONINFOA info;
+    info.dwOSVersionInfoSize = sizeof info;
+    ASSERT_TRUE(GetVersionExA(&info));
+    EXPECT_EQ(sizeof info, 148u);
+    EXPECT_EQ(tolvar::IsNtPlatform(), info.dwPlatformId == VER_PLATFORM_WIN32_NT);
 }
 
 } // namespace
