@@ -175,11 +175,12 @@ def disc(canvas, cx, cy, radius, colour):
 
 
 # ---------------------------------------------------------------------------
-# Bitmap 102: the About window's background, 300 x 200 pixels, the size of
-# dialog 101 with its 8-point font. The two address links are placed by the
-# window at run time in the lower right (about x 150..300, y 170..200), so
-# that band is kept plain white for them.
-ABOUT_W, ABOUT_H = 300, 200
+# Bitmap 102: the About window's background; the window takes its size. The
+# two address links are placed by the window at run time from character
+# units: about x 160..300 and y 170..200 with an 8-point Tahoma, but up to
+# x 360 where the substituted font is wider (as under Wine). The picture is
+# wide enough for both, and that band is kept plain white for them.
+ABOUT_W, ABOUT_H = 380, 210
 
 
 def about_background():
@@ -225,7 +226,7 @@ def about_background():
         draw_text(canvas, x + 6, 146, label, 1, ink)
         x += 72
 
-    draw_text(canvas, 16, 176, "Version 1.0", 1, soft_ink)
+    draw_text(canvas, 16, 184, "Version 1.0", 1, soft_ink)
     fill_rect(canvas, 0, ABOUT_H - 1, ABOUT_W, 1, rule)
 
     while len(palette) < 256:

@@ -404,7 +404,7 @@ TEST_F(Library, AddKeyAndAboutTemplates)
         << "borderless";
     ASSERT_EQ(about.controls.size(), 2u);
     EXPECT_EQ(about.controls[0].id, static_cast<uint32_t>(IDC_WEB_LINK));
-    EXPECT_EQ(about.controls[0].caption, "https://tolvar.example.org/");
+    EXPECT_EQ(about.controls[0].caption, "tolvar.example.org");
     EXPECT_EQ(about.controls[1].id, static_cast<uint32_t>(IDC_MAIL_LINK));
     EXPECT_EQ(about.controls[1].caption, "support@tolvar.example.org");
 }
