@@ -7,6 +7,8 @@
 #   TOLVAR_TESTS=native scripts/test.sh  native tests only
 #   TOLVAR_BUILD_DIR=dir                 build folder (default: build)
 #   TOLVAR_WINE_SESSIONS=n               Wine worlds run side by side (default 2)
+#   TOLVAR_QUARANTINED=1                 also run the Windows programs labelled
+#                                        "quarantine" (not yet reliable here)
 #   CTEST_ARGS="-R name"                 passed to every ctest run
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -53,7 +55,15 @@ if [ "$which" != native ]; then
 
   # The Windows programs, spread over independent Wine worlds (own prefix,
   # own display, own wineserver): each world runs its share one at a time.
-  mapfile -t wine_tests < <(ctest --test-dir "$build/win32" -N -L wine ${CTEST_ARGS:-} |
+  exclude=()
+  if [ -z "${TOLVAR_QUARANTINED:-}" ]; then
+    exclude=(-LE quarantine)
+    quarantined=$(ctest --test-dir "$build/win32" -N -L quarantine |
+                  sed -n 's/^ *Test *#[0-9]*: *//p' | tr '\n' ' ')
+    [ -z "$quarantined" ] ||
+      echo "not run (quarantined, TOLVAR_QUARANTINED=1 runs them): $quarantined"
+  fi
+  mapfile -t wine_tests < <(ctest --test-dir "$build/win32" -N -L wine "${exclude[@]}" ${CTEST_ARGS:-} |
                             sed -n 's/^ *Test *#[0-9]*: *//p')
   pids=()
   for ((s = 0; s < sessions; s++)); do
