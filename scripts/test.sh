@@ -9,7 +9,14 @@
 #   TOLVAR_WINE_SESSIONS=n               Wine worlds run side by side (default 2)
 #   TOLVAR_QUARANTINED=1                 also run the Windows programs labelled
 #                                        "quarantine" (not yet reliable here)
+#   TOLVAR_WINE_MINUTES=n                time allowed for the Windows tests (45)
 #   CTEST_ARGS="-R name"                 passed to every ctest run
+#
+# Where this machine cannot run 32-bit code and Wine runs under qemu
+# emulation (see scripts/bootstrap.sh), the emulator itself now and then
+# kills a Wine process; the Windows results are then printed and counted
+# apart, as advisory, and do not decide the exit status. Everywhere else
+# they count like every other test.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TOLVAR_BUILD_DIR:-$root/build}
@@ -65,6 +72,8 @@ if [ "$which" != native ]; then
   fi
   mapfile -t wine_tests < <(ctest --test-dir "$build/win32" -N -L wine "${exclude[@]}" ${CTEST_ARGS:-} |
                             sed -n 's/^ *Test *#[0-9]*: *//p')
+  . "$root/scripts/wine-env.sh"
+  wine_minutes=${TOLVAR_WINE_MINUTES:-45}
   pids=()
   for ((s = 0; s < sessions; s++)); do
     share=()
@@ -75,17 +84,29 @@ if [ "$which" != native ]; then
       . "$root/scripts/wine-session.sh"
       trap wine_session_stop EXIT
       wine_session_start "$build/win32/wine-run-$s"
-      ctest --test-dir "$build/win32" -L wine -R "$regex" --output-on-failure
+      timeout --kill-after=30 "${wine_minutes}m" \
+        ctest --test-dir "$build/win32" -L wine -R "$regex" --output-on-failure
     ) > "$build/win32-tests-$s.log" 2>&1 &
     pids+=($!)
   done
-  for pid in "${pids[@]}"; do wait "$pid" || status=1; done
+  wine_status=0
+  for pid in "${pids[@]}"; do wait "$pid" || wine_status=1; done
+  gate_passed=$passed; gate_failed=$failed
+  passed=0; failed=0
   for ((s = 0; s < sessions; s++)); do
     log="$build/win32-tests-$s.log"
     [ -f "$log" ] || continue
     echo "==== Wine world $s"; cat "$log"
     count "$log"
   done
+  if tolvar_native_ia32; then
+    [ $wine_status = 0 ] || status=1
+    passed=$((gate_passed + passed)); failed=$((gate_failed + failed))
+  else
+    echo
+    echo "advisory (Windows tests under qemu emulation): $passed passed, $failed failed$([ $wine_status = 0 ] || echo ', some did not finish')"
+    passed=$gate_passed; failed=$gate_failed
+  fi
 fi
 
 echo

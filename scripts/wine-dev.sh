@@ -15,8 +15,6 @@ case $cmd in
 start)
   . "$here/wine-session.sh"
   wine_session_start "$dir"
-  # Bring Wine's own services up once, now, rather than in the first test.
-  wine cmd /c exit >/dev/null 2>&1 || true
   {
     echo "export WINEPREFIX='$WINEPREFIX' DISPLAY='$DISPLAY' HOME='$HOME'"
     echo ". '$here/wine-env.sh'"

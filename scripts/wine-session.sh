@@ -69,6 +69,10 @@ wine_session_start() {
   export WINEPREFIX="$_ws_prefix"
   export HOME="$run_dir/home"
   wineserver -p
+  # Start Wine's own services now, detached from our output: they outlive
+  # the program that starts them, and a test program that started them
+  # would hand them its output pipe, which ctest then waits on for ever.
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   echo "wine-session: prefix $WINEPREFIX, display $DISPLAY$(tolvar_native_ia32 || echo ', 32-bit code emulated by qemu')"
 }
 
