@@ -24,8 +24,8 @@ _ws_make_template() {
     tmp="$template.tmp.$$"
     rm -rf "$tmp"
     echo "wine-session: creating the template prefix $template (once; slow under emulation)"
-    WINEPREFIX="$tmp" wineboot -i >/dev/null 2>&1 || true
-    WINEPREFIX="$tmp" wineserver -w || true
+    WINEPREFIX="$tmp" timeout 40m wineboot -i </dev/null >/dev/null 2>&1 || true
+    WINEPREFIX="$tmp" timeout 10m wineserver -w || true
     [ -f "$tmp/user.reg" ] || { echo "wine-session: wineboot failed" >&2; exit 1; }
     # No window manager runs under Xvfb: let Wine manage its windows itself,
     # draw captions, and keep the sound system quiet.
@@ -72,7 +72,7 @@ wine_session_start() {
   # Start Wine's own services now, detached from our output: they outlive
   # the program that starts them, and a test program that started them
   # would hand them its output pipe, which ctest then waits on for ever.
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  timeout 20m wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   echo "wine-session: prefix $WINEPREFIX, display $DISPLAY$(tolvar_native_ia32 || echo ', 32-bit code emulated by qemu')"
 }
 
