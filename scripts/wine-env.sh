@@ -11,3 +11,7 @@ tolvar_native_ia32() {
   [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] ||
     [ "$(head -1 /proc/sys/fs/binfmt_misc/qemu-i386)" != enabled ]
 }
+
+# Under the emulator the first access violation ends the Wine process, so the
+# Windows tests that provoke real faults skip themselves (tests/support).
+tolvar_native_ia32 || export TOLVAR_NO_REAL_FAULTS=1

@@ -1,6 +1,15 @@
 #!/usr/bin/env bash
 # ctest's emulator for Windows programs: runs one under Wine in the prefix
 # that scripts/wine-session.sh prepared for this run.
+#
+# Where Wine runs under qemu emulation, the emulator now and then ends a
+# Wine process in the middle of a test for reasons of its own (X errors,
+# "unexpected trap"). A GoogleTest program that ends without its summary is
+# then resumed with the tests that have no result yet; the test that was
+# running when it ended is tried again, at most TOLVAR_WINE_RETRIES times
+# (default 2). A test that fails is never retried, and a test that ends the
+# process every time counts as failed. On machines that run 32-bit code
+# natively the program runs once, as it is.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh"
@@ -8,4 +17,63 @@ if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
   echo "wine-exec: run the Windows tests through scripts/test.sh (no WINEPREFIX/DISPLAY)" >&2
   exit 2
 fi
-exec wine "$@"
+
+resumable=1
+tolvar_native_ia32 && resumable=0
+case "$1" in *.exe) ;; *) resumable=0 ;; esac
+for arg in "$@"; do
+  case "$arg" in --gtest_filter=*|--gtest_list_tests|--gtest_repeat=*) resumable=0 ;; esac
+done
+[ $resumable = 1 ] || exec wine "$@"
+
+retries=${TOLVAR_WINE_RETRIES:-2}
+log=$(mktemp "${TMPDIR:-/tmp}/wine-exec.XXXXXX")
+trap 'rm -f "$log"' EXIT
+done_tests=()      # tests with a result: never run again
+failed_tests=()    # failed, or ended the process more than the retries allow
+declare -A crashes=()
+
+while :; do
+  filter=
+  if [ ${#done_tests[@]} -gt 0 ]; then
+    filter="--gtest_filter=-$(IFS=:; echo "${done_tests[*]}")"
+  fi
+  set +e
+  wine "$@" ${filter:+"$filter"} 2>&1 | tee "$log"
+  status=${PIPESTATUS[0]}
+  set -e
+  # One "[==========] N tests from M test suites ran." line: the program
+  # reached its end and its own exit status stands.
+  if grep -qE '^\[==========\] [0-9]+ tests? from .* ran\.' "$log"; then
+    break
+  fi
+  mapfile -t finished < <(sed -nE 's/^\[ +(OK|FAILED|SKIPPED) +\] ([A-Za-z0-9_/.]+) \(.*/\1 \2/p' "$log")
+  for entry in "${finished[@]}"; do
+    done_tests+=("${entry#* }")
+    [ "${entry%% *}" != FAILED ] || failed_tests+=("${entry#* }")
+  done
+  current=$(sed -nE 's/^\[ RUN +\] ([A-Za-z0-9_/.]+)$/\1/p' "$log" | tail -1)
+  if [ -z "$current" ] || printf '%s\n' "${done_tests[@]}" | grep -qxF "$current"; then
+    # Ended before the first test or after the last one had its result.
+    crashes[outside]=$(( ${crashes[outside]:-0} + 1 ))
+    echo "wine-exec: the process ended (status $status) outside any test" >&2
+    if [ "${crashes[outside]}" -gt "$retries" ]; then
+      failed_tests+=("(outside a test)")
+      break
+    fi
+    continue
+  fi
+  crashes[$current]=$(( ${crashes[$current]:-0} + 1 ))
+  echo "wine-exec: the process ended (status $status) inside $current," \
+       "crash ${crashes[$current]} of that test; resuming the remaining tests" >&2
+  if [ "${crashes[$current]}" -gt "$retries" ]; then
+    done_tests+=("$current")
+    failed_tests+=("$current")
+  fi
+done
+
+if [ ${#failed_tests[@]} -gt 0 ]; then
+  echo "wine-exec: failed across resumed runs: ${failed_tests[*]}" >&2
+  exit 1
+fi
+exit "$status"

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <vector>
+#include "support/real_faults.h"
 
 namespace {
 
@@ -92,6 +93,7 @@ TEST(FaultGuard, NormalReturnRunsBodyOnceAndRestoresTheChain)
 
 TEST(FaultGuard, CatchesFaultsOfEveryKindAndDepth)
 {
+    TOLVAR_SKIP_WITHOUT_REAL_FAULTS();
     struct Case {
         const char *label;
         GuardedBody body;
@@ -115,6 +117,7 @@ TEST(FaultGuard, CatchesFaultsOfEveryKindAndDepth)
 
 TEST(FaultGuard, RepeatedCatchesLeaveTheStackWhereItWas)
 {
+    TOLVAR_SKIP_WITHOUT_REAL_FAULTS();
     void *sp = StackPointer();
     for (int i = 0; i < 200; ++i)
         ASSERT_EQ(0, RunCatchingFaults(WriteThroughNull, nullptr)) << "round " << i;
@@ -123,6 +126,7 @@ TEST(FaultGuard, RepeatedCatchesLeaveTheStackWhereItWas)
 
 TEST(FaultGuard, UnwindActionsRunInnermostFirstWhileTheFaultPropagates)
 {
+    TOLVAR_SKIP_WITHOUT_REAL_FAULTS();
     Trace trace;
     EXPECT_EQ(0, RunCatchingFaults(TwoUnwindActions, &trace));
     const std::vector<std::string> expected = {"body", "inner", "outer"};
@@ -131,6 +135,7 @@ TEST(FaultGuard, UnwindActionsRunInnermostFirstWhileTheFaultPropagates)
 
 TEST(FaultGuard, InnerCatchKeepsOuterUnwindActionFromRunning)
 {
+    TOLVAR_SKIP_WITHOUT_REAL_FAULTS();
     Trace trace;
     RunWithUnwindAction(
         [](void *context) {
@@ -155,6 +160,7 @@ LRESULT CALLBACK FaultingWindowProc(HWND window, UINT message, WPARAM wParam, LP
 
 TEST(FaultGuard, CatchesAFaultRaisedInsideAWindowProcedure)
 {
+    TOLVAR_SKIP_WITHOUT_REAL_FAULTS();
     WNDCLASSA wc = {};
     wc.lpfnWndProc = FaultingWindowProc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -175,6 +181,7 @@ TEST(FaultGuard, CatchesAFaultRaisedInsideAWindowProcedure)
 
 TEST(FaultGuard, EachThreadHasItsOwnChain)
 {
+    TOLVAR_SKIP_WITHOUT_REAL_FAULTS();
     struct Result {
         int caught = -1;
         void *chainBefore = nullptr;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "tolvar/tolvar_host.h"
+#include "support/real_faults.h"
 
 namespace {
 
@@ -698,6 +699,7 @@ void *FindLibraryView()
 
 TEST_F(HookEndToEnd, AFaultInsideTheHookReleasesTheMutex)
 {
+    TOLVAR_SKIP_WITHOUT_REAL_FAULTS();
     // A pattern no other mapping of this process holds.
     std::vector<Entry> entries;
     for (int i = 0; i < 40; ++i)
