@@ -12,25 +12,10 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "common/virtual_keys.h"
 #include "tolvar/tolvar_host.h"
 
 namespace tolvar {
-
-// Virtual-key codes the rule refers to (same values as <windows.h>).
-enum : int32_t {
-    kVkShift = 0x10,
-    kVkControl = 0x11,
-    kVkMenu = 0x12,
-    kVkCapital = 0x14,
-    kVkNumLock = 0x90,
-    kVkScroll = 0x91,
-    kVkLShift = 0xA0,
-    kVkRShift = 0xA1,
-    kVkLControl = 0xA2,
-    kVkRControl = 0xA3,
-    kVkLMenu = 0xA4,
-    kVkRMenu = 0xA5,
-};
 
 // One key event as the WH_KEYBOARD hook sees it.
 struct KeyEvent {

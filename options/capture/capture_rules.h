@@ -14,26 +14,9 @@
 
 #include <tolvar/tolvar_host.h>
 
-namespace tolvar {
+#include "common/virtual_keys.h"
 
-// The virtual-key codes the rules need (the platform's values).
-enum CaptureVk : int {
-    kVkTab = 0x09,
-    kVkReturn = 0x0D,
-    kVkShift = 0x10,
-    kVkControl = 0x11,
-    kVkMenu = 0x12,
-    kVkCapital = 0x14,
-    kVkEscape = 0x1B,
-    kVkNumLock = 0x90,
-    kVkScroll = 0x91,
-    kVkLShift = 0xA0,
-    kVkRShift = 0xA1,
-    kVkLControl = 0xA2,
-    kVkRControl = 0xA3,
-    kVkLMenu = 0xA4,
-    kVkRMenu = 0xA5,
-};
+namespace tolvar {
 
 // Which modifier keys the keyboard state reports as held.
 struct HeldModifiers {
