@@ -17,6 +17,7 @@
 #include "options/about/about_window.h"
 #include "options/resources/resource_ids.h"
 #include "support/import_patch.h"
+#include "support/polling.h"
 
 using tolvar::AboutWindow;
 
@@ -86,13 +87,7 @@ testing::Environment *const g_environment = testing::AddGlobalTestEnvironment(ne
 
 bool WaitFor(const std::function<bool()> &condition, DWORD ms = kWaitMs)
 {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > ms)
-            return false;
-        Sleep(5);
-    }
-    return true;
+    return tolvar_test::WaitFor(condition, ms);
 }
 
 std::string LoadString(UINT id)

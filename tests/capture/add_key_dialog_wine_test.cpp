@@ -22,6 +22,7 @@
 
 #include "options/capture/add_key_dialog.h"
 #include "options/resources/resource_ids.h"
+#include "support/polling.h"
 
 using tolvar::AddKeyDialog;
 using tolvar::PointerArray;
@@ -63,13 +64,7 @@ LRESULT CALLBACK RecordHook(int code, WPARAM wParam, LPARAM lParam)
 
 bool WaitFor(const std::function<bool()> &condition, DWORD ms = kWaitMs)
 {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > ms)
-            return false;
-        Sleep(5);
-    }
-    return true;
+    return tolvar_test::WaitFor(condition, ms);
 }
 
 std::string NameOf(LPARAM lParam)

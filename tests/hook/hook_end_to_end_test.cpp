@@ -13,11 +13,13 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "tolvar/tolvar_host.h"
 #include "support/real_faults.h"
+#include "support/polling.h"
 
 namespace {
 
@@ -175,16 +177,9 @@ std::vector<Rec> Reports()
 }
 
 // Waits until pred() holds or the time limit passes.
-template <class Pred>
-bool WaitFor(Pred pred, DWORD ms = kWaitMs)
+bool WaitFor(const std::function<bool()> &pred, DWORD ms = kWaitMs)
 {
-    const DWORD start = GetTickCount();
-    while (!pred()) {
-        if (GetTickCount() - start > ms)
-            return false;
-        Sleep(20);
-    }
-    return true;
+    return tolvar_test::WaitFor(pred, ms, 20);
 }
 
 // ---- windows that receive keys ---------------------------------------------
