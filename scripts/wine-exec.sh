@@ -10,6 +10,11 @@
 # (default 2). A test that fails is never retried, and a test that ends the
 # process every time counts as failed. On machines that run 32-bit code
 # natively the program runs once, as it is.
+#
+# The program writes into a file that is shown as it grows, never into
+# ctest's pipe: Wine services that the program happens to start inherit its
+# output, outlive it, and would keep that pipe open, so ctest would wait for
+# ever after the program ended.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh"
@@ -18,17 +23,34 @@ if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
   exit 2
 fi
 
+log=$(mktemp "${TMPDIR:-/tmp}/wine-exec.XXXXXX")
+trap 'rm -f "$log"' EXIT
+
+# Runs wine with the arguments, its output into $log and onto our output;
+# sets status to its exit status.
+run_wine() {
+  : > "$log"
+  wine "$@" </dev/null >"$log" 2>&1 &
+  local pid=$!
+  tail -n +1 -f --pid="$pid" "$log" 2>/dev/null || true
+  set +e
+  wait "$pid"
+  status=$?
+  set -e
+}
+
 resumable=1
 tolvar_native_ia32 && resumable=0
 case "$1" in *.exe) ;; *) resumable=0 ;; esac
 for arg in "$@"; do
   case "$arg" in --gtest_filter=*|--gtest_list_tests|--gtest_repeat=*) resumable=0 ;; esac
 done
-[ $resumable = 1 ] || exec wine "$@"
+if [ $resumable = 0 ]; then
+  run_wine "$@"
+  exit "$status"
+fi
 
 retries=${TOLVAR_WINE_RETRIES:-2}
-log=$(mktemp "${TMPDIR:-/tmp}/wine-exec.XXXXXX")
-trap 'rm -f "$log"' EXIT
 done_tests=()      # tests with a result: never run again
 failed_tests=()    # failed, or ended the process more than the retries allow
 declare -A crashes=()
@@ -38,10 +60,7 @@ while :; do
   if [ ${#done_tests[@]} -gt 0 ]; then
     filter="--gtest_filter=-$(IFS=:; echo "${done_tests[*]}")"
   fi
-  set +e
-  wine "$@" ${filter:+"$filter"} 2>&1 | tee "$log"
-  status=${PIPESTATUS[0]}
-  set -e
+  run_wine "$@" ${filter:+"$filter"}
   # One "[==========] N tests from M test suites ran." line: the program
   # reached its end and its own exit status stands.
   if grep -qE '^\[==========\] [0-9]+ tests? from .* ran\.' "$log"; then
