@@ -66,12 +66,14 @@ while :; do
   if grep -qE '^\[==========\] [0-9]+ tests? from .* ran\.' "$log"; then
     break
   fi
-  mapfile -t finished < <(sed -nE 's/^\[ +(OK|FAILED|SKIPPED) +\] ([A-Za-z0-9_/.]+) \(.*/\1 \2/p' "$log")
+  # Windows programs end their lines with CR LF.
+  mapfile -t finished < <(tr -d '\r' <"$log" |
+    sed -nE 's/^\[ +(OK|FAILED|SKIPPED) +\] ([A-Za-z0-9_/.]+) \(.*/\1 \2/p')
   for entry in "${finished[@]}"; do
     done_tests+=("${entry#* }")
     [ "${entry%% *}" != FAILED ] || failed_tests+=("${entry#* }")
   done
-  current=$(sed -nE 's/^\[ RUN +\] ([A-Za-z0-9_/.]+)$/\1/p' "$log" | tail -1)
+  current=$(tr -d '\r' <"$log" | sed -nE 's/^\[ RUN +\] ([A-Za-z0-9_/.]+)$/\1/p' | tail -1)
   if [ -z "$current" ] || printf '%s\n' "${done_tests[@]}" | grep -qxF "$current"; then
     # Ended before the first test or after the last one had its result.
     crashes[outside]=$(( ${crashes[outside]:-0} + 1 ))
