@@ -53,6 +53,10 @@ wine_session_start() {
   _ws_prefix="$run_dir/prefix"
   rm -rf "$_ws_prefix" "$run_dir/home"
   cp -a --reflink=auto "$template" "$_ws_prefix"
+  # Without its file, the menu builder that Wine starts at every session
+  # start and after every shell-link save fails at once instead of costing
+  # a whole process start (a minute of CPU under emulation) each time.
+  rm -f "$_ws_prefix/drive_c/windows/system32/winemenubuilder.exe"
   mkdir -p "$run_dir/home"
 
   dispfile="$run_dir/display"
