@@ -41,16 +41,44 @@ install_packages() {
 install_packages "${packages[@]}"
 
 # Can this kernel run Wine's 32-bit loader?
-if ! wine --version >/dev/null 2>&1; then
+emulated=0
+if [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] || ! wine --version >/dev/null 2>&1; then
+  emulated=1
+fi
+if [ $emulated = 1 ]; then
   echo "bootstrap: this kernel does not run 32-bit programs; using qemu-i386 emulation"
-  install_packages qemu-user-static
+  # qemu before 8 ignores MAP_FIXED_NOREPLACE, and Wine's reservation of the
+  # upper 2 GB then falls apart into some 130,000 mmap calls: a minute of CPU
+  # for every Windows process. Debian 12 has a current qemu in its backports.
+  . /etc/os-release
+  qemu_target=()
+  if [ "${VERSION_CODENAME:-}" = bookworm ]; then
+    list=/etc/apt/sources.list.d/tolvar-bookworm-backports.list
+    if [ ! -f "$list" ]; then
+      echo "deb http://deb.debian.org/debian bookworm-backports main" | $SUDO tee "$list" >/dev/null
+      $SUDO apt-get update -qq
+    fi
+    qemu_target=(-t bookworm-backports)
+  fi
+  if ! qemu-i386-static --version 2>/dev/null | grep -qE 'version ([89]|[1-9][0-9])\.'; then
+    echo "bootstrap: installing a current qemu-user-static"
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
+      "${qemu_target[@]}" qemu-user-static >/dev/null
+  fi
+  # wine64 brings the 64-bit wineserver, which Debian's wineserver script
+  # prefers: the server then runs natively and only the Windows processes
+  # are emulated.
+  install_packages wine64
   if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
     $SUDO mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
   fi
-  if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
-    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
-      | $SUDO tee /proc/sys/fs/binfmt_misc/register >/dev/null
+  # Registered with F, the kernel keeps the interpreter file it was given at
+  # registration: register again so that the current qemu is the one used.
+  if [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+    echo -1 | $SUDO tee /proc/sys/fs/binfmt_misc/qemu-i386 >/dev/null
   fi
+  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+    | $SUDO tee /proc/sys/fs/binfmt_misc/register >/dev/null
   wine --version >/dev/null
 fi
 echo "bootstrap: ready ($(wine --version))"
