@@ -18,7 +18,6 @@
 #include <tolvar/tolvar_host.h>
 
 #include "tolvar_library.h"
-#include "support/real_faults.h"
 
 namespace {
 
@@ -245,7 +244,6 @@ TEST_F(Entries, AboutRolesSplashClosesItselfOthersStay)
 
 TEST_F(Entries, FaultInTheHostsLoadCallbackReturnsToTheHost)
 {
-    TOLVAR_SKIP_WITHOUT_REAL_FAULTS();
     g_table->ShowOptions(g_parent, nullptr, FaultingLoad, nullptr);
     KillTimer(nullptr, g_faultCloseTimer);
     EXPECT_EQ(g_record.outerLoads, 1);

@@ -264,8 +264,8 @@ TEST_F(Library, IconBackgroundAndCursorLoad)
     ASSERT_NE(background, nullptr);
     BITMAP shape;
     GetObjectA(background, sizeof shape, &shape);
-    EXPECT_EQ(shape.bmWidth, 300);
-    EXPECT_EQ(shape.bmHeight, 200);
+    EXPECT_EQ(shape.bmWidth, 380);
+    EXPECT_EQ(shape.bmHeight, 210);
     DeleteObject(background);
 
     HCURSOR cursor = LoadCursorA(g_library, MAKEINTRESOURCEA(IDC_LINK_CURSOR));

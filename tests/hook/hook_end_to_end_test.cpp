@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "tolvar/tolvar_host.h"
-#include "support/real_faults.h"
+#include "support/emulation.h"
 #include "support/polling.h"
 
 namespace {
@@ -315,13 +315,21 @@ std::vector<Rec> TypeAndCollect(const Target &t, const std::vector<Stroke> &stro
 bool TypeText(const Target &t, const char *text)
 {
     ClearEdit(t);
-    if (!Focus(t))
+    if (!Focus(t)) {
+        ADD_FAILURE() << t.name << " did not get the focus (foreground " << GetForegroundWindow()
+                      << ", window " << t.window << ")";
         return false;
+    }
     for (const char *p = text; *p; ++p) {
         Send(static_cast<WORD>(*p - 'a' + 'A'), DOWN);
         Send(static_cast<WORD>(*p - 'a' + 'A'), UP);
     }
-    return WaitFor([&] { return EditText(t) == text; });
+    if (WaitFor([&] { return EditText(t) == text; }))
+        return true;
+    ADD_FAILURE() << t.name << "'s edit shows \"" << EditText(t) << "\" instead of \"" << text
+                  << "\" (own edit \"" << EditText(g_own) << "\", other edit \""
+                  << EditText(g_other) << "\", foreground " << GetForegroundWindow() << ")";
+    return false;
 }
 
 // ---- the world -------------------------------------------------------------
@@ -402,12 +410,16 @@ public:
         char cmd[] = "hook_key_target.exe";
         ASSERT_TRUE(CreateProcessA(nullptr, cmd, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                                    &g_otherProcess));
+        // Its window takes the foreground when it appears; wait until it has
+        // settled, so that it cannot take it back from a test that has just
+        // focused another window.
+        WaitForInputIdle(g_otherProcess.hProcess, kWaitMs);
+        // The window exists a moment before its edit does.
         ASSERT_TRUE(WaitFor([] {
             g_other.window = FindWindowA("TolvarKeyTarget", nullptr);
-            return g_other.window != nullptr;
-        }));
-        g_other.edit = GetDlgItem(g_other.window, 1);
-        ASSERT_TRUE(g_other.edit);
+            g_other.edit = g_other.window ? GetDlgItem(g_other.window, 1) : nullptr;
+            return g_other.edit != nullptr;
+        })) << "the second process shows no window with an edit";
     }
 
     void TearDown() override
@@ -694,7 +706,6 @@ void *FindLibraryView()
 
 TEST_F(HookEndToEnd, AFaultInsideTheHookReleasesTheMutex)
 {
-    TOLVAR_SKIP_WITHOUT_REAL_FAULTS();
     // A pattern no other mapping of this process holds.
     std::vector<Entry> entries;
     for (int i = 0; i < 40; ++i)
@@ -722,7 +733,9 @@ TEST_F(HookEndToEnd, AFaultInsideTheHookReleasesTheMutex)
     EXPECT_EQ(expected, TypeAndCollect(g_own, {{'G', DOWN}, {'G', UP}}));
 
     EXPECT_TRUE(faulted) << "no fault was raised inside the library";
-    EXPECT_EQ(EXCEPTION_ACCESS_VIOLATION, g_faultCodes[0]);
+    if (!tolvar_test::RunningUnderEmulation()) {
+        EXPECT_EQ(EXCEPTION_ACCESS_VIOLATION, g_faultCodes[0]);
+    }
     EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), wait) << "the mutex was not released";
     g_faultCount = 0;  // the faults this test caused on purpose
 }
