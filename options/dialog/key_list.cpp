@@ -54,6 +54,10 @@ void OptionsDialog::FillRows()
     // never holds more than two images per row however often rows are rebuilt.
     if (imageList)
         ImageList_RemoveAll(imageList);
+    // Room for every row at once, and no redrawing or scroll-bar updates per
+    // inserted row: a long list fills in one pass and is painted once.
+    SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
+    ListView_SetItemCount(listView, static_cast<int>(keyItems.Count()));
     for (size_t i = 0; i < keyItems.Count(); ++i) {
         KeyItem *item = keyItems[i];
         LVITEMA row = {};
@@ -69,6 +73,8 @@ void OptionsDialog::FillRows()
             pair->offImageIndex = pair->offIcon ? ImageList_AddIcon(imageList, pair->offIcon) : -1;
         }
     }
+    SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(listView, nullptr, TRUE);
 }
 
 void OptionsDialog::RefillAndSelect(int index)
