@@ -4,8 +4,8 @@
 //      with 1,000 keys (3 lock keys with icons, the rest plain combinations),
 //      several openings each, in one run; the median is printed.
 //   2. Open/close cycles in one process (default 200; first argument changes
-//      it): process heap in use, GDI/USER object counts as the system reports
-//      them, and the balance of every GDI/USER handle that Tolvar.dll itself
+//      it): heap in use (every heap of the process), GDI/USER object counts
+//      as the system reports them, and the balance of every GDI/USER handle that Tolvar.dll itself
 //      creates and destroys (counted through its import table), before and
 //      after.
 //
@@ -239,13 +239,18 @@ struct Usage {
 Usage Measure()
 {
     Usage u;
-    HANDLE heap = GetProcessHeap();
-    if (HeapLock(heap)) {
+    // Every heap of the process: the C runtime's malloc has a heap of its
+    // own besides the process heap.
+    HANDLE heaps[64];
+    const DWORD heapCount = GetProcessHeaps(64, heaps);
+    for (DWORD h = 0; h < heapCount && h < 64; ++h) {
+        if (!HeapLock(heaps[h]))
+            continue;
         PROCESS_HEAP_ENTRY entry = {};
-        while (HeapWalk(heap, &entry))
+        while (HeapWalk(heaps[h], &entry))
             if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
                 u.heapBusy += entry.cbData;
-        HeapUnlock(heap);
+        HeapUnlock(heaps[h]);
     }
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
