@@ -92,14 +92,39 @@ const char *PathField(const KeyItem &item, int index)
            static_cast<size_t>(index) * TV_PATH_SIZE;
 }
 
+namespace {
+
+// Sets the high bit of exactly those bytes of w that are zero, and no other
+// bit. (b & 0x7F) + 0x7F reaches the high bit unless the low seven bits are
+// zero and never carries into the next byte; or-ing b adds its own high bit.
+inline uint32_t ZeroBytes(uint32_t w)
+{
+    const uint32_t lows = 0x7F7F7F7Fu;
+    return ~(((w & lows) + lows) | w | lows);
+}
+
+} // namespace
+
 void ScrambleBytes(void *buffer, size_t count)
 {
     uint8_t *bytes = static_cast<uint8_t *>(buffer);
-    // Branch-free, so that the compiler can process many bytes at once.
-    for (size_t i = 0; i < count; ++i) {
-        uint8_t b = bytes[i];
-        uint8_t mask = static_cast<uint8_t>(-static_cast<int>(b != 0 && b != kSchemeScrambleKey));
-        bytes[i] = static_cast<uint8_t>(b ^ (kSchemeScrambleKey & mask));
+    // Four bytes per step with plain 32-bit arithmetic (the Windows build
+    // has no vector unit to count on): the key goes into every byte that is
+    // neither 0 nor the key itself.
+    const uint32_t ones = 0x01010101u;
+    const uint32_t keys = kSchemeScrambleKey * ones;
+    size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        uint32_t w;
+        std::memcpy(&w, bytes + i, 4);
+        const uint32_t leave = (ZeroBytes(w) | ZeroBytes(w ^ keys)) >> 7;
+        w ^= (~leave & ones) * kSchemeScrambleKey;
+        std::memcpy(bytes + i, &w, 4);
+    }
+    for (; i < count; ++i) {
+        const uint8_t b = bytes[i];
+        if (b != 0 && b != kSchemeScrambleKey)
+            bytes[i] = static_cast<uint8_t>(b ^ kSchemeScrambleKey);
     }
 }
 
