@@ -121,6 +121,17 @@ private:
     SchemeFileSystem &files_;
 };
 
+// The CRC of a closed temporary file, read back when asked for.
+class TempFileCrc final : public ContentCrc {
+public:
+    TempFileCrc(SchemeFileSystem &files, const char *path) : files_(files), path_(path) {}
+    uint32_t Get() override { return ComputeFileCrc32(files_, path_); }
+
+private:
+    SchemeFileSystem &files_;
+    const char *path_;
+};
+
 // One load: the open scheme, how many of its bytes are still unread, and the
 // host folder.
 struct Unpacker {
@@ -165,14 +176,16 @@ struct Unpacker {
         n = std::snprintf(tempPath, sizeof tempPath, "%s\\%s", folder, kStoreTempFileName);
         if (n < 0 || static_cast<size_t>(n) >= sizeof tempPath)
             return false;
-        uint32_t crc = 0;
-        if (!CopyToTemp(tempPath, length, &crc)) {
+        if (!CopyToTemp(tempPath, length)) {
             files.Remove(tempPath);
             return false;
         }
 
+        // The content's CRC is needed only where a file of the same size
+        // exists; it is then read back from the temporary file.
         char target[kMaxPathChars + 1];
         FileSystemLookup lookup(files);
+        TempFileCrc crc(files, tempPath);
         switch (ChooseTargetName(folder, field, length, crc, lookup, target)) {
         case NameChoice::kNewName:
             files.Remove(target);
@@ -194,8 +207,8 @@ struct Unpacker {
     }
 
     // Copies length content bytes from the scheme into a fresh temporary
-    // file, unscrambled, taking their CRC on the way.
-    bool CopyToTemp(const char *tempPath, uint64_t length, uint32_t *crcOut)
+    // file, unscrambled.
+    bool CopyToTemp(const char *tempPath, uint64_t length)
     {
         Handle temp = files.CreateWrite(tempPath, true);
         if (!temp)
@@ -208,7 +221,6 @@ struct Unpacker {
             return false;
         BlockFreer freeBuffer(buffer);
 
-        uint32_t crc = kCrc32Start;
         uint64_t remaining = length;
         while (remaining > 0) {
             uint32_t want = remaining < bufferSize ? static_cast<uint32_t>(remaining) : bufferSize;
@@ -216,13 +228,11 @@ struct Unpacker {
             if (!files.Read(scheme, buffer, want, &got) || got == 0 || got > want)
                 return false;  // content ends before its stated length
             ScrambleBytes(buffer, got);
-            crc = UpdateCrc32(buffer, got, crc);
             if (!files.Write(temp, buffer, got))
                 return false;
             remaining -= got;
             unread -= got;
         }
-        *crcOut = ~crc;
         return true;
     }
 };

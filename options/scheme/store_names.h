@@ -50,11 +50,21 @@ enum class NameChoice {
     kTooLong,        // a candidate does not fit a path field
 };
 
+// The CRC-32 of the content being placed, asked for only when a file of the
+// same size is found, and at most once.
+class ContentCrc {
+public:
+    virtual ~ContentCrc() = default;
+    virtual uint32_t Get() = 0;
+};
+
 // Chooses where content of the given length and CRC goes in folder under
 // fileName. Writes the chosen full path into out (at least kMaxPathChars + 1
 // bytes) for kNewName and kIdenticalFile. An existing file is only ever
 // reported as identical, never as free, so it is never overwritten with
 // other content.
+NameChoice ChooseTargetName(const char *folder, const char *fileName, uint64_t length,
+                            ContentCrc &crc, StoreLookup &lookup, char *out);
 NameChoice ChooseTargetName(const char *folder, const char *fileName, uint64_t length,
                             uint32_t crc, StoreLookup &lookup, char *out);
 

@@ -174,6 +174,41 @@ TEST(ChooseTargetName, CrcReadOnlyForSameSize)
     EXPECT_EQ(store.crcReads, std::vector<std::string>{"C:\\S\\a001.wav"});
 }
 
+// The content's own CRC costs a pass over the content: it is asked for only
+// when a file of the same size exists, and then only once.
+TEST(ChooseTargetName, ContentCrcOnlyWhenASizeMatchesAndOnce)
+{
+    struct CountingCrc final : ContentCrc {
+        uint32_t Get() override
+        {
+            ++calls;
+            return 7;
+        }
+        int calls = 0;
+    };
+    struct Case {
+        const char *label;
+        std::map<std::string, FakeStore::File> existing;
+        NameChoice choice;
+        int crcCalls;
+    } cases[] = {
+        {"empty store", {}, NameChoice::kNewName, 0},
+        {"other sizes only", {{"C:\\S\\a.wav", {11, 7}}, {"C:\\S\\a001.wav", {9, 7}}},
+         NameChoice::kNewName, 0},
+        {"two of the same size, the second identical",
+         {{"C:\\S\\a.wav", {10, 1}}, {"C:\\S\\a001.wav", {10, 7}}},
+         NameChoice::kIdenticalFile, 1},
+    };
+    for (const Case &c : cases) {
+        FakeStore store;
+        store.files = c.existing;
+        CountingCrc crc;
+        char out[kMaxPathChars + 1];
+        EXPECT_EQ(ChooseTargetName("C:\\S", "a.wav", 10, crc, store, out), c.choice) << c.label;
+        EXPECT_EQ(crc.calls, c.crcCalls) << c.label;
+    }
+}
+
 TEST(ChooseTargetName, GivesUpAfter999CandidatesWithoutOverwriting)
 {
     FakeStore store;
