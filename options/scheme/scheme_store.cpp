@@ -139,6 +139,13 @@ struct Unpacker {
     Handle scheme;
     uint64_t unread;
     char hostFolder[kMaxPathChars + 1];
+    bool soundsReady;
+    bool iconsReady;
+
+    static bool IsIconsFolder(const char *folderName)
+    {
+        return std::strcmp(folderName, kIconsFolderName) == 0;
+    }
 
     // Unpacks the entry of one path field into the named store folder and
     // points the field at the result.
@@ -161,15 +168,20 @@ struct Unpacker {
         int n = std::snprintf(folder, sizeof folder, "%s\\%s", hostFolder, folderName);
         if (n < 0 || static_cast<size_t>(n) >= sizeof folder)
             return false;
-        switch (files.Probe(folder)) {
-        case SchemeFileSystem::PathKind::kMissing:
-            if (!files.CreateFolder(folder))
+        // Each store folder is checked (and made) once per load.
+        bool &ready = IsIconsFolder(folderName) ? iconsReady : soundsReady;
+        if (!ready) {
+            switch (files.Probe(folder)) {
+            case SchemeFileSystem::PathKind::kMissing:
+                if (!files.CreateFolder(folder))
+                    return false;
+                break;
+            case SchemeFileSystem::PathKind::kFolder:
+                break;
+            case SchemeFileSystem::PathKind::kOther:
                 return false;
-            break;
-        case SchemeFileSystem::PathKind::kFolder:
-            break;
-        case SchemeFileSystem::PathKind::kOther:
-            return false;
+            }
+            ready = true;
         }
 
         char tempPath[kMaxPathChars + 1];
@@ -188,7 +200,8 @@ struct Unpacker {
         TempFileCrc crc(files, tempPath);
         switch (ChooseTargetName(folder, field, length, crc, lookup, target)) {
         case NameChoice::kNewName:
-            files.Remove(target);
+            // Rename never replaces a file: one that appeared since the
+            // choice is left alone and the load fails.
             if (!files.Rename(tempPath, target)) {
                 files.Remove(tempPath);
                 return false;
@@ -355,7 +368,7 @@ bool ReadSchemeFile(SchemeFileSystem &files, const char *path, SchemeCollection 
     if (!DecodeSchemeRecord(record, recordLength, target))
         return false;
 
-    Unpacker unpacker{files, scheme, fileSize - 4 - recordLength, {}};
+    Unpacker unpacker{files, scheme, fileSize - 4 - recordLength, {}, false, false};
     if (!files.HostFolder(unpacker.hostFolder, sizeof unpacker.hostFolder))
         return false;
     const uint32_t count = target.ItemCount();
