@@ -142,14 +142,9 @@ struct Unpacker {
     bool soundsReady;
     bool iconsReady;
 
-    static bool IsIconsFolder(const char *folderName)
-    {
-        return std::strcmp(folderName, kIconsFolderName) == 0;
-    }
-
-    // Unpacks the entry of one path field into the named store folder and
-    // points the field at the result.
-    bool UnpackField(char *field, const char *folderName)
+    // Unpacks the entry of one path field into its store folder ("Icons" or
+    // "Sounds") and points the field at the result.
+    bool UnpackField(char *field, bool iconField)
     {
         if (!*field)
             return true;  // no entry in the scheme
@@ -165,11 +160,12 @@ struct Unpacker {
             return false;  // the scheme ends inside this content
 
         char folder[kMaxPathChars + 1];
+        const char *folderName = iconField ? kIconsFolderName : kSoundsFolderName;
         int n = std::snprintf(folder, sizeof folder, "%s\\%s", hostFolder, folderName);
         if (n < 0 || static_cast<size_t>(n) >= sizeof folder)
             return false;
         // Each store folder is checked (and made) once per load.
-        bool &ready = IsIconsFolder(folderName) ? iconsReady : soundsReady;
+        bool &ready = iconField ? iconsReady : soundsReady;
         if (!ready) {
             switch (files.Probe(folder)) {
             case SchemeFileSystem::PathKind::kMissing:
@@ -377,8 +373,7 @@ bool ReadSchemeFile(SchemeFileSystem &files, const char *path, SchemeCollection 
         if (!item)
             return false;
         for (int f = 0; f < kPathFieldCount; ++f) {
-            const char *folderName = IsIconField(f) ? kIconsFolderName : kSoundsFolderName;
-            if (!unpacker.UnpackField(PathField(*item, f), folderName))
+            if (!unpacker.UnpackField(PathField(*item, f), IsIconField(f)))
                 return false;
         }
     }
