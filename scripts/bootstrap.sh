@@ -38,6 +38,31 @@ install_packages() {
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# The URI of the source the machine already uses for the bookworm suite
+# (deb822 .sources files or one-line lists), so that backports come from the
+# same mirror.
+bookworm_mirror_uri() {
+  local f
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    # Stanzas are separated by blank lines; take URIs of a stanza whose
+    # Suites list the plain bookworm suite.
+    awk 'BEGIN { RS = ""; FS = "\n" }
+         {
+           uri = ""; ok = 0
+           for (i = 1; i <= NF; i++) {
+             if ($i ~ /^URIs:/)   { split($i, a, /[ \t]+/); uri = a[2] }
+             if ($i ~ /^Suites:/) { n = split($i, s, /[ \t]+/)
+                                    for (j = 2; j <= n; j++) if (s[j] == "bookworm") ok = 1 }
+           }
+           if (ok && uri != "") { print uri; exit }
+         }' "$f"
+  done | head -n 1 | grep . && return 0
+  cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+    awk '$1 == "deb" { i = 2; if ($i ~ /^\[/) while ($i !~ /\]$/) i++; if ($i ~ /^\[/ || $i ~ /\]$/) i++;
+                       if ($(i + 1) == "bookworm") { print $i; exit } }'
+}
+
 install_packages "${packages[@]}"
 
 # Can this kernel run Wine's 32-bit loader?
@@ -55,7 +80,13 @@ if [ $emulated = 1 ]; then
   if [ "${VERSION_CODENAME:-}" = bookworm ]; then
     list=/etc/apt/sources.list.d/tolvar-bookworm-backports.list
     if [ ! -f "$list" ]; then
-      echo "deb http://deb.debian.org/debian bookworm-backports main" | $SUDO tee "$list" >/dev/null
+      uri=$(bookworm_mirror_uri || true)
+      if [ -z "$uri" ]; then
+        echo "bootstrap: no configured Debian source carries the bookworm suite;" \
+             "cannot add bookworm-backports for a current qemu" >&2
+        exit 1
+      fi
+      echo "deb $uri bookworm-backports main" | $SUDO tee "$list" >/dev/null
       $SUDO apt-get update -qq
     fi
     qemu_target=(-t bookworm-backports)

@@ -12,6 +12,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TOLVAR_BUILD_DIR:-$root/build}/win32
 
+# The same installation step as the test command: a fresh machine has neither
+# the cross compiler nor Wine.
+bash "$root/scripts/bootstrap.sh"
+
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-mingw.cmake" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target TolvarHost TolvarEx
