@@ -83,7 +83,10 @@ function(tolvar_wine_test name)
     set(ARG_TIMEOUT 1200)
   endif()
   add_executable(${name} ${ARG_SOURCES})
-  target_include_directories(${name} PRIVATE ${TOLVAR_ROOT} ${TOLVAR_ROOT}/include)
+  # The generated folder: a test that compiles a library's resource script
+  # needs the version header it includes.
+  target_include_directories(${name} PRIVATE ${TOLVAR_ROOT} ${TOLVAR_ROOT}/include
+                             ${TOLVAR_GENERATED_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} tolvar_wine_support)
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   set_tests_properties(${name} PROPERTIES LABELS wine TIMEOUT ${ARG_TIMEOUT} RUN_SERIAL ON)
