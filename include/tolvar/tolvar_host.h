@@ -167,21 +167,38 @@ typedef struct KeyCollectionHeader {
 
 #if defined(TV_WIN32)
 
+/* The member-call convention of 32-bit Windows: the object in ECX, the other
+ * arguments on the stack, popped by the callee. Microsoft's compilers (and
+ * clang in their mode) spell it __thiscall; GCC and clang for MinGW take an
+ * attribute. */
+#if defined(_MSC_VER)
+#define TV_THISCALL __thiscall
+#else
+#define TV_THISCALL __attribute__((thiscall))
+#endif
+
 /* The KeyCollection as a host sees it: an object of the 32-bit Windows object
  * model. Its first member points to the operation table; every operation is a
- * member call (__thiscall: the object in ECX, the callee pops its arguments).
- * Only the first three slots are for the host. */
+ * member call (TV_THISCALL: the collection is the first parameter, passed in
+ * ECX). Only the first three slots are for the host. */
 typedef struct KeyCollection KeyCollection;
 
+/* GCC applies thiscall to C function pointers too, but warns that there is no
+ * class: the warning is silenced for these four declarations only. */
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wattributes"
+#endif
 typedef struct KeyCollectionOps {
-    void (__attribute__((thiscall)) *SetHeader)(KeyCollection *self,
-                                                const KeyCollectionHeader *header);
-    void (__attribute__((thiscall)) *AppendItem)(KeyCollection *self,
-                                                 const KeyItem *item);
-    KeyCollectionHeader *(__attribute__((thiscall)) *GetData)(KeyCollection *self);
+    void (TV_THISCALL *SetHeader)(KeyCollection *self, const KeyCollectionHeader *header);
+    void (TV_THISCALL *AppendItem)(KeyCollection *self, const KeyItem *item);
+    KeyCollectionHeader *(TV_THISCALL *GetData)(KeyCollection *self);
     /* deleting destructor: flag bit 0 set also frees the object */
-    void *(__attribute__((thiscall)) *Destroy)(KeyCollection *self, unsigned int flags);
+    void *(TV_THISCALL *Destroy)(KeyCollection *self, unsigned int flags);
 } KeyCollectionOps;
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 struct KeyCollection {
     const KeyCollectionOps *ops;

@@ -1,8 +1,9 @@
 # Reads a DLL's export and import tables with objdump and checks them:
 #   cmake -DOBJDUMP=... -DDLL=... -DEXPORTS="A;B" -DALLOWED_IMPORTS="kernel32.dll;..." -P check_pe_tables.cmake
-# Exports must be exactly EXPORTS (by name); every imported DLL must be one of
-# ALLOWED_IMPORTS (case-insensitive): a DLL mapped into foreign processes may
-# need nothing a foreign process cannot find.
+# Exports must be exactly EXPORTS (by name; empty: no export table at all, as
+# for a program); every imported DLL must be one of ALLOWED_IMPORTS
+# (case-insensitive): a DLL mapped into foreign processes may need nothing a
+# foreign process cannot find.
 foreach(var OBJDUMP DLL EXPORTS ALLOWED_IMPORTS)
 cmake_minimum_required(VERSION 3.20)
   if(NOT DEFINED ${var})
@@ -37,6 +38,17 @@ endforeach()
 
 # Exports: the lines after "[Ordinal/Name Pointer] Table" up to a blank line.
 string(FIND "${dump}" "[Ordinal/Name Pointer] Table" at)
+if(EXPORTS STREQUAL "")
+  if(NOT at EQUAL -1)
+    message(SEND_ERROR "${DLL} has an export table, expected none")
+    set(failed TRUE)
+  endif()
+  if(failed)
+    message(FATAL_ERROR "PE table check failed")
+  endif()
+  message(STATUS "${DLL}: no exports, imports [${imports}]")
+  return()
+endif()
 if(at EQUAL -1)
   message(FATAL_ERROR "${DLL} has no export name table")
 endif()

@@ -1,0 +1,2 @@
+// header_use.c again, as C++.
+#include "header_use.c"

@@ -1,0 +1,42 @@
+// keyboard.h - real key events, as a user's keyboard makes them: SendInput
+// from a process that owns the foreground, so that a system-wide hook sees
+// them in whichever process receives them.
+#ifndef TOLVAR_TESTS_SUPPORT_KEYBOARD_H
+#define TOLVAR_TESTS_SUPPORT_KEYBOARD_H
+
+#include <windows.h>
+
+namespace tolvar_test {
+
+// One key event with its scan code (key names are empty without it) and the
+// extended flag for the keys that carry it.
+void SendKey(WORD vk, bool up);
+// A press and a release.
+void TapKey(WORD vk);
+
+// Brings a top-level window to the foreground, and the keyboard focus to
+// focus (null: whatever the window's thread focuses); waits up to ms.
+bool BringToFront(HWND window, HWND focus, DWORD ms);
+
+// A top-level window on a thread of its own that only pumps messages, with an
+// edit control that takes the keys: the target of typed keys, in this process.
+class TypingWindow {
+public:
+    TypingWindow();
+    ~TypingWindow();
+    bool Ready() const { return edit_ != nullptr; }
+    HWND Window() const { return window_; }
+    // This window in front with its edit focused, within ms.
+    bool Focus(DWORD ms) const { return BringToFront(window_, edit_, ms); }
+
+private:
+    static DWORD WINAPI Main(void *self);
+    HANDLE thread_ = nullptr;
+    HANDLE ready_ = nullptr;
+    HWND window_ = nullptr;
+    HWND edit_ = nullptr;
+};
+
+} // namespace tolvar_test
+
+#endif // TOLVAR_TESTS_SUPPORT_KEYBOARD_H
