@@ -18,7 +18,7 @@ using tolvar_test::WaitFor;
 
 const DWORD kWaitMs = 90000;  // generous: code may run emulated
 const int kOptionsButton = 1;
-const int kBeepOnly = 1007, kKeyList = 1019;
+const int kBeepOnly = 1007, kKeyList = 1019, kOk = 1033;
 
 int Count(const std::string &text, const std::string &needle)
 {
@@ -83,7 +83,8 @@ TEST_F(MinimalHost, ReportsTypedKeysAndExchangesKeysWithTheOptionsDialog)
     SendMessageA(beepOnly, BM_SETCHECK, BST_CHECKED, 0);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kBeepOnly, BN_CLICKED),
                  reinterpret_cast<LPARAM>(beepOnly));
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kOk, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, kOk)));
     EXPECT_TRUE(Printed("settings saved: 3 keys, silent 0, beep only 1")) << host.Output();
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, kWaitMs));
 
