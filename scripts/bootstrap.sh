@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs, idempotently, everything the build and the tests need on a fresh
-# Debian machine: the MinGW-w64 cross compiler for 32-bit Windows, Wine with
-# its 32-bit part, Xvfb, ImageMagick, CMake, clang (for the fuzz target) and
-# the GoogleTest sources. Runs as root, or through sudo.
+# Installs, idempotently, everything the build, the packages and the tests
+# need on a fresh Debian machine: the MinGW-w64 cross compiler for 32-bit
+# Windows, Wine with its 32-bit part, Xvfb, ImageMagick, CMake, clang (for the
+# fuzz target and the header checks in Microsoft's mode), the GoogleTest
+# sources, NSIS (the installer) and Python (the reproducible zips). Runs as
+# root, or through sudo.
 #
 # Some virtual machines run a kernel that refuses to execute 32-bit x86
 # programs, and Wine's 32-bit loader is one. There the script registers
@@ -19,6 +21,7 @@ packages=(
   googletest
   wine wine32:i386
   xvfb x11-utils imagemagick
+  nsis python3
 )
 
 is_installed() {
