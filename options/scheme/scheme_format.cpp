@@ -252,8 +252,9 @@ bool DecodeSchemeRecord(const uint8_t *record, size_t length, SchemeTarget &targ
             std::memcpy(base + f.offset, record + pos, n);
             pos += n + 1;
             // A file name is used to build a path in the store: only a plain
-            // name may come from a scheme.
-            if (s > 0 && n > 0 && !IsPlainFileName(base + f.offset))
+            // name, and not the one the load itself writes, may come from a
+            // scheme.
+            if (s > 0 && n > 0 && !IsStoreFileName(base + f.offset))
                 return false;
         }
         if (!target.AppendItem(item))

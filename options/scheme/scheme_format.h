@@ -71,9 +71,9 @@ uint8_t *EncodeSchemeRecord(const KeyCollectionHeader &header, const KeyItem *it
 // other than 0 or 1; has itemCount 0, more items than the record can hold, or
 // a collection block (itemCount x 1190 + 24 bytes) beyond 32 bits; has a
 // string running past the record or longer than its KeyItem field; names a
-// file that is not a plain file name (see IsPlainFileName). Bytes after the
-// last item are ignored. The target may have received part of the collection
-// when the decode fails.
+// file that is not a plain file name or is the store's temporary file (see
+// IsStoreFileName). Bytes after the last item are ignored. The target may have
+// received part of the collection when the decode fails.
 bool DecodeSchemeRecord(const uint8_t *record, size_t length, SchemeTarget &target);
 
 } // namespace tolvar

@@ -12,12 +12,12 @@
 #include <cstdint>
 
 #include "options/scheme/scheme_format.h"
+#include "options/scheme/store_names.h"
 #include "tolvar/tolvar_host.h"
 
 namespace tolvar {
 
 constexpr uint32_t kSchemeChunkSize = 51200;
-constexpr const char kStoreTempFileName[] = "F564179C-3AEA-4642-AF18-956699291133.tmp";
 constexpr const char kSoundsFolderName[] = "Sounds";
 constexpr const char kIconsFolderName[] = "Icons";
 

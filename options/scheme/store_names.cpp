@@ -65,6 +65,12 @@ bool IsPlainFileName(const char *name)
     return !IsDeviceName(name);
 }
 
+bool IsStoreFileName(const char *name)
+{
+    return IsPlainFileName(name) &&
+           !SameIgnoringCase(name, std::strlen(name), kStoreTempFileName);
+}
+
 const char *LastPathComponent(const char *path)
 {
     const char *last = path;

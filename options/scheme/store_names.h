@@ -13,6 +13,9 @@ namespace tolvar {
 constexpr size_t kMaxPathChars = 260;     // a path field holds 260 characters + NUL
 constexpr int kMaxNameCandidates = 999;   // the name itself and counters 001..998
 
+// The name under which a load writes new content before moving it into place.
+constexpr const char kStoreTempFileName[] = "F564179C-3AEA-4642-AF18-956699291133.tmp";
+
 // True when name can only ever mean a file directly inside a folder: not
 // empty, no "\" "/" ":" (drive or stream) or wildcard/reserved characters
 // (* ? " < > |), no control characters, not "." or "..", no trailing dot or
@@ -20,6 +23,11 @@ constexpr int kMaxNameCandidates = 999;   // the name itself and counters 001..9
 // name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$), with or
 // without an extension ("con.wav").
 bool IsPlainFileName(const char *name);
+
+// True when a scheme may store content under name: a plain file name that is
+// not, in any case, the temporary file's name (a load writes and moves that
+// file, so an item pointing at it would lose its content).
+bool IsStoreFileName(const char *name);
 
 // The text after the last "\" or "/" of path (the whole path when it has
 // neither). A drive prefix without a separator ("C:beep.wav") is dropped too.

@@ -278,6 +278,13 @@ TEST(SchemeStore, HostileFilesTable)
         hostile.files[2] = "CON.ico";
         return hostile;
     }()}), goodTail);
+    // After a good name: refused before anything is unpacked.
+    Bytes tempName = SchemeFileBytes(Record({[] {
+        RawItem hostile;
+        hostile.files[0] = "on.wav";
+        hostile.files[1] = kTemp;
+        return hostile;
+    }()}), goodTail);
 
     const size_t recordEnd = 4 + record.size();
     // An overstated length that the file can still serve takes bytes of the
@@ -287,6 +294,7 @@ TEST(SchemeStore, HostileFilesTable)
         const char *label;
         Bytes file;
         bool storeMayHoldOtherBytes = false;
+        bool nothingUnpacked = false;
     } cases[] = {
         {"empty file", {}},
         {"length cut", cut(good, 3)},
@@ -303,8 +311,9 @@ TEST(SchemeStore, HostileFilesTable)
         {"length beyond the content", SchemeFileBytes(record, overstated), true},
         {"length beyond the file", SchemeFileBytes(record, understatedLast)},
         {"length of 2^64-1", SchemeFileBytes(record, hugeEntry)},
-        {"name leaving the store", badName},
-        {"device name", deviceName},
+        {"name leaving the store", badName, false, true},
+        {"device name", deviceName, false, true},
+        {"the temporary file's name", tempName, false, true},
     };
     for (const auto &c : cases) {
         MemoryFiles fs;
@@ -320,6 +329,9 @@ TEST(SchemeStore, HostileFilesTable)
         EXPECT_EQ(fs.files.size(), 1u + fs.FilesUnder("C:\\Host\\Sounds").size() +
                                        fs.FilesUnder("C:\\Host\\Icons").size())
             << c.label << ": nothing outside the store";
+        if (c.nothingUnpacked) {
+            EXPECT_EQ(fs.files.size(), 1u) << c.label << ": nothing written";
+        }
     }
     // The same file, whole, loads.
     MemoryFiles fs;

@@ -268,8 +268,14 @@ TEST_F(SchemeFiles, FailuresTable)
     escaping.files[0] = "..\\escaped.wav";
     RawItem device;
     device.files[2] = "nul.ico";
+    // The load's own temporary file, named in another case, after a good name.
+    RawItem temporary;
+    temporary.files[0] = "on.wav";
+    temporary.files[1] = "f564179c-3aea-4642-af18-956699291133.TMP";
     Bytes shortTail;
     AppendEntry(shortTail, Text("x"));
+    Bytes twoEntries = shortTail;
+    AppendEntry(twoEntries, Text("x"));
     struct {
         const char *label;
         Bytes file;
@@ -277,9 +283,12 @@ TEST_F(SchemeFiles, FailuresTable)
         {"content cut short", cut},
         {"name leaving the store", SchemeFileBytes(Record({escaping}), shortTail)},
         {"device name", SchemeFileBytes(Record({device}), shortTail)},
+        {"the temporary file's name", SchemeFileBytes(Record({temporary}), twoEntries)},
         {"record longer than the file", Bytes{200, 0, 0, 0, 1}},
     };
     for (const auto &c : cases) {
+        RemoveTree(host_ + "\\Sounds");
+        RemoveTree(host_ + "\\Icons");
         Put(Media("bad.tvs"), c.file);
         EXPECT_FALSE(Load(Media("bad.tvs"))) << c.label;
         EXPECT_TRUE(List(host_ + "\\Sounds").empty()) << c.label;
