@@ -125,6 +125,41 @@ inline Bytes Pattern(size_t n, uint32_t seed)
     return out;
 }
 
+// Runs scramble over every length from 0 to 200 (and around the chunk size)
+// at every offset from 0 to 31 of a buffer, and compares each result with the
+// rule applied one byte at a time, bytes outside the range included. The
+// content mixes every byte value with runs of 0 and of the key, so that every
+// lane of a wide step sees each case. Returns "" or the first failing case.
+template <typename Scramble>
+std::string ScrambleSweep(Scramble scramble)
+{
+    const size_t kSpan = 51264;
+    Bytes original = Pattern(kSpan + 64, 11);
+    for (size_t i = 0; i < original.size(); i += 7)
+        original[i] = 0;
+    for (size_t i = 3; i < original.size(); i += 5)
+        original[i] = 0x5E;
+    std::vector<size_t> lengths;
+    for (size_t n = 0; n <= 200; ++n)
+        lengths.push_back(n);
+    for (size_t n : {51199u, 51200u, 51201u, 51263u})
+        lengths.push_back(n);
+    Bytes buffer, expected;
+    for (size_t offset = 0; offset < 32; ++offset)
+        for (size_t length : lengths) {
+            // The range and 32 bytes on either side of it.
+            buffer.assign(original.begin(), original.begin() + offset + length + 32);
+            expected = buffer;
+            for (size_t i = offset; i < offset + length; ++i)
+                if (expected[i] != 0 && expected[i] != 0x5E)
+                    expected[i] ^= 0x5E;
+            scramble(buffer.data() + offset, length);
+            if (buffer != expected)
+                return "offset " + std::to_string(offset) + " length " + std::to_string(length);
+        }
+    return "";
+}
+
 // Keeps the header and items a decode or load hands over.
 class RecordingCollection final : public SchemeCollection {
 public:

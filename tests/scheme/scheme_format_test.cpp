@@ -97,29 +97,17 @@ TEST(Scramble, EveryByteValue)
         EXPECT_EQ(bytes[i], i) << "twice restores byte " << i;
 }
 
-// Every byte value at every position of a word, at every alignment and
-// length, against the rule applied one byte at a time.
-TEST(Scramble, EveryValueAtEveryPositionAndAlignment)
+// Each way of scrambling, and the one ScrambleBytes picks, against the rule
+// one byte at a time, at every alignment and length.
+TEST(Scramble, EveryWayEqualsTheRuleAtEveryAlignmentAndLength)
 {
-    auto rule = [](uint8_t b) {
-        return (b == 0 || b == 0x5E) ? b : static_cast<uint8_t>(b ^ 0x5E);
-    };
-    for (size_t offset = 0; offset < 4; ++offset) {
-        for (size_t length : {0u, 1u, 3u, 4u, 5u, 8u, 255u, 256u, 257u}) {
-            for (int value = 0; value < 256; value += 1) {
-                uint8_t buffer[300];
-                for (size_t i = 0; i < sizeof buffer; ++i)
-                    buffer[i] = static_cast<uint8_t>((i * 37 + value) & 0xFF);
-                buffer[offset + (value % (length ? length : 1))] = static_cast<uint8_t>(value);
-                uint8_t expected[300];
-                std::memcpy(expected, buffer, sizeof buffer);
-                for (size_t i = offset; i < offset + length; ++i)
-                    expected[i] = rule(expected[i]);
-                ScrambleBytes(buffer + offset, length);
-                ASSERT_EQ(0, std::memcmp(expected, buffer, sizeof buffer))
-                    << "offset " << offset << " length " << length << " value " << value;
-            }
-        }
+    EXPECT_EQ(ScrambleSweep(ScrambleBytesPlain), "") << "plain";
+    EXPECT_EQ(ScrambleSweep(ScrambleBytes), "") << "ScrambleBytes";
+#if defined(__x86_64__)
+    EXPECT_TRUE(ScrambleBytesSse2(nullptr, 0)) << "every 64-bit x86 CPU has SSE2";
+#endif
+    if (ScrambleBytesSse2(nullptr, 0)) {
+        EXPECT_EQ(ScrambleSweep(ScrambleBytesSse2), "") << "SSE2";
     }
 }
 
