@@ -1,6 +1,7 @@
 // posix_scheme_files.cpp - POSIX file calls behind the scheme code.
 #include "options/scheme/posix_scheme_files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -88,6 +89,12 @@ bool PosixSchemeFiles::Size(Handle file, uint64_t *size)
     return true;
 }
 
+bool PosixSchemeFiles::Seek(Handle file, uint64_t offset)
+{
+    return offset <= static_cast<uint64_t>(INT64_MAX) &&
+           lseek(ToFd(file), static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+}
+
 void PosixSchemeFiles::Close(Handle file) { close(ToFd(file)); }
 
 SchemeFileSystem::PathKind PosixSchemeFiles::Probe(const char *path)
@@ -110,6 +117,26 @@ bool PosixSchemeFiles::Find(const char *path, uint64_t *size)
         return false;
     *size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
     return true;
+}
+
+bool PosixSchemeFiles::ListFolder(const char *folder, FolderSink &sink)
+{
+    DIR *dir = opendir(Native(folder).c_str());
+    if (!dir)
+        return false;
+    errno = 0;
+    while (dirent *entry = readdir(dir)) {
+        if (!std::strcmp(entry->d_name, ".") || !std::strcmp(entry->d_name, ".."))
+            continue;
+        struct stat st;
+        if (fstatat(dirfd(dir), entry->d_name, &st, 0) != 0)
+            continue;  // gone since it was listed
+        sink.Add(entry->d_name, nullptr, S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size));
+        errno = 0;
+    }
+    const bool complete = errno == 0;
+    closedir(dir);
+    return complete;
 }
 
 bool PosixSchemeFiles::Remove(const char *path) { return unlink(Native(path).c_str()) == 0; }

@@ -21,6 +21,17 @@ constexpr uint32_t kSchemeChunkSize = 51200;
 constexpr const char kSoundsFolderName[] = "Sounds";
 constexpr const char kIconsFolderName[] = "Icons";
 
+// Receives the entries of a folder listing: each name, the other name a
+// look-up also finds the entry by (the short 8.3 name; null or empty when
+// there is none) and the size.
+class FolderSink {
+public:
+    virtual void Add(const char *name, const char *shortName, uint64_t size) = 0;
+
+protected:
+    ~FolderSink() = default;
+};
+
 // The file operations a save or load needs. A handle is opaque; null means
 // failure. Read returns false on an error and sets got (0 at the end).
 class SchemeFileSystem {
@@ -36,12 +47,19 @@ public:
     // Writes all count bytes or fails.
     virtual bool Write(Handle file, const void *buffer, uint32_t count) = 0;
     virtual bool Size(Handle file, uint64_t *size) = 0;
+    // Moves the position of a file open for reading to offset from its start.
+    virtual bool Seek(Handle file, uint64_t offset) = 0;
     virtual void Close(Handle file) = 0;
 
     virtual PathKind Probe(const char *path) = 0;
     virtual bool CreateFolder(const char *path) = 0;
     // Looks one path up without opening it; size of what was found.
     virtual bool Find(const char *path, uint64_t *size) = 0;
+    // Hands every entry directly inside folder to sink, files and folders
+    // alike (a folder with size 0). False when the folder cannot be listed.
+    virtual bool ListFolder(const char *folder, FolderSink &sink) = 0;
+    // Whether names that differ only in letter case name the same file.
+    virtual bool NamesIgnoreCase() = 0;
     virtual bool Remove(const char *path) = 0;
     virtual bool Rename(const char *from, const char *to) = 0;
 
@@ -77,6 +95,9 @@ bool WriteSchemeFile(SchemeFileSystem &files, const char *path,
 // "Sounds" and "Icons" folders of the host folder. False when the file is not
 // a sound scheme (see DecodeSchemeRecord), is cut short anywhere (record or
 // content), or a store operation fails; the temporary file never survives.
+// Content goes to a file of the store that holds the same bytes, or is
+// written under the temporary name and moved to a new name (ChooseTargetName);
+// each store folder is listed once per load.
 bool ReadSchemeFile(SchemeFileSystem &files, const char *path, SchemeCollection &target);
 
 } // namespace tolvar

@@ -80,28 +80,8 @@ const char *LastPathComponent(const char *path)
     return last;
 }
 
-namespace {
-
-class KnownCrc final : public ContentCrc {
-public:
-    explicit KnownCrc(uint32_t crc) : crc_(crc) {}
-    uint32_t Get() override { return crc_; }
-
-private:
-    uint32_t crc_;
-};
-
-} // namespace
-
 NameChoice ChooseTargetName(const char *folder, const char *fileName, uint64_t length,
-                            uint32_t crc, StoreLookup &lookup, char *out)
-{
-    KnownCrc known(crc);
-    return ChooseTargetName(folder, fileName, length, known, lookup, out);
-}
-
-NameChoice ChooseTargetName(const char *folder, const char *fileName, uint64_t length,
-                            ContentCrc &crc, StoreLookup &lookup, char *out)
+                            StoreLookup &lookup, char *out)
 {
     char base[kMaxPathChars + 1];
     size_t folderLength = std::strlen(folder);
@@ -116,8 +96,6 @@ NameChoice ChooseTargetName(const char *folder, const char *fileName, uint64_t l
     size_t stemLength = dot ? static_cast<size_t>(dot - fileName) : std::strlen(fileName);
     const char *extension = dot ? dot : "";
 
-    bool haveCrc = false;
-    uint32_t contentCrc = 0;
     for (int counter = 0; counter < kMaxNameCandidates; ++counter) {
         if (counter == 0)
             n = std::snprintf(out, kMaxPathChars + 1, "%s%s", base, fileName);
@@ -130,13 +108,7 @@ NameChoice ChooseTargetName(const char *folder, const char *fileName, uint64_t l
         StoreEntry found = lookup.Find(out);
         if (!found.exists)
             return NameChoice::kNewName;
-        if (length >= (uint64_t(1) << 32) || found.sizeLow != static_cast<uint32_t>(length))
-            continue;
-        if (!haveCrc) {
-            contentCrc = crc.Get();
-            haveCrc = true;
-        }
-        if (lookup.ContentCrc32(out) == contentCrc)
+        if (length < (uint64_t(1) << 32) && found.size == length && lookup.SameContent(out))
             return NameChoice::kIdenticalFile;
     }
     return NameChoice::kNoFreeName;

@@ -36,7 +36,7 @@ const char *LastPathComponent(const char *path);
 // What a lookup of one candidate path found.
 struct StoreEntry {
     bool exists;
-    uint32_t sizeLow;  // low 32 bits of the size of the file found
+    uint64_t size;  // of the file found (0 for a folder)
 };
 
 // The store as the name chooser sees it.
@@ -44,8 +44,10 @@ class StoreLookup {
 public:
     // Looks the path up (as FindFirstFileA would, no wildcards involved).
     virtual StoreEntry Find(const char *path) = 0;
-    // CRC-32 of the content of the file at path.
-    virtual uint32_t ContentCrc32(const char *path) = 0;
+    // True when the file at path holds exactly the content being placed,
+    // byte for byte. Asked only of a file of the content's size; a file that
+    // cannot be read holds other content.
+    virtual bool SameContent(const char *path) = 0;
 
 protected:
     ~StoreLookup() = default;
@@ -53,28 +55,20 @@ protected:
 
 enum class NameChoice {
     kNewName,        // nothing exists under the chosen path
-    kIdenticalFile,  // the file there has the same size and CRC: reuse it
+    kIdenticalFile,  // the file there holds the same bytes: reuse it
     kNoFreeName,     // all 999 candidates hold other content
     kTooLong,        // a candidate does not fit a path field
 };
 
-// The CRC-32 of the content being placed, asked for only when a file of the
-// same size is found, and at most once.
-class ContentCrc {
-public:
-    virtual ~ContentCrc() = default;
-    virtual uint32_t Get() = 0;
-};
-
-// Chooses where content of the given length and CRC goes in folder under
-// fileName. Writes the chosen full path into out (at least kMaxPathChars + 1
-// bytes) for kNewName and kIdenticalFile. An existing file is only ever
-// reported as identical, never as free, so it is never overwritten with
-// other content.
+// Chooses where content of the given length goes in folder under fileName:
+// the first candidate (the name itself, then name001.ext up to name998.ext)
+// that either does not exist (a new name) or holds the same bytes (an
+// identical file; never for content of 4 GiB or more). Writes the chosen full
+// path into out (at least kMaxPathChars + 1 bytes) for kNewName and
+// kIdenticalFile. An existing file is only ever reported as identical, never
+// as free, so it is never overwritten with other content.
 NameChoice ChooseTargetName(const char *folder, const char *fileName, uint64_t length,
-                            ContentCrc &crc, StoreLookup &lookup, char *out);
-NameChoice ChooseTargetName(const char *folder, const char *fileName, uint64_t length,
-                            uint32_t crc, StoreLookup &lookup, char *out);
+                            StoreLookup &lookup, char *out);
 
 } // namespace tolvar
 

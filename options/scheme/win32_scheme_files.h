@@ -15,10 +15,13 @@ public:
     bool Read(Handle file, void *buffer, uint32_t count, uint32_t *got) override;
     bool Write(Handle file, const void *buffer, uint32_t count) override;
     bool Size(Handle file, uint64_t *size) override;
+    bool Seek(Handle file, uint64_t offset) override;
     void Close(Handle file) override;
     PathKind Probe(const char *path) override;
     bool CreateFolder(const char *path) override;
     bool Find(const char *path, uint64_t *size) override;
+    bool ListFolder(const char *folder, FolderSink &sink) override;
+    bool NamesIgnoreCase() override { return true; }
     bool Remove(const char *path) override;
     bool Rename(const char *from, const char *to) override;
     bool HostFolder(char *out, size_t size) override;

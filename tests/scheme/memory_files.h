@@ -31,16 +31,23 @@ public:
     // Total bytes that reads may still deliver (negative: unlimited).
     long long readBudget = -1;
     bool failRename = false;
+    // Files that exist and show in listings but cannot be opened.
+    std::set<std::string> unreadable;
     int openHandles = 0;
+    // Calls by kind: "open", "read", "write", "seek", "move", "delete",
+    // "look-up", "list".
+    std::map<std::string, int> calls;
 
     Handle OpenRead(const char *path) override
     {
-        if (!files.count(path))
+        ++calls["open"];
+        if (!files.count(path) || unreadable.count(path))
             return nullptr;
         return NewHandle(path, false);
     }
     Handle CreateWrite(const char *path, bool) override
     {
+        ++calls["open"];
         std::string p(path);
         if (folders.count(p) || !folders.count(Parent(p)))
             return nullptr;
@@ -49,6 +56,7 @@ public:
     }
     bool Read(Handle file, void *buffer, uint32_t count, uint32_t *got) override
     {
+        ++calls["read"];
         Open *h = static_cast<Open *>(file);
         *got = 0;
         if (h->write)
@@ -70,6 +78,7 @@ public:
     }
     bool Write(Handle file, const void *buffer, uint32_t count) override
     {
+        ++calls["write"];
         Open *h = static_cast<Open *>(file);
         if (!h->write)
             return false;
@@ -89,6 +98,12 @@ public:
         *size = files[static_cast<Open *>(file)->path].size();
         return true;
     }
+    bool Seek(Handle file, uint64_t offset) override
+    {
+        ++calls["seek"];
+        static_cast<Open *>(file)->position = static_cast<size_t>(offset);
+        return true;
+    }
     void Close(Handle file) override
     {
         delete static_cast<Open *>(file);
@@ -96,6 +111,7 @@ public:
     }
     PathKind Probe(const char *path) override
     {
+        ++calls["look-up"];
         if (folders.count(path))
             return PathKind::kFolder;
         return files.count(path) ? PathKind::kOther : PathKind::kMissing;
@@ -110,6 +126,7 @@ public:
     }
     bool Find(const char *path, uint64_t *size) override
     {
+        ++calls["look-up"];
         auto it = files.find(path);
         if (it != files.end()) {
             *size = it->second.size();
@@ -121,9 +138,28 @@ public:
         }
         return false;
     }
-    bool Remove(const char *path) override { return files.erase(path) > 0; }
+    bool ListFolder(const char *folder, FolderSink &sink) override
+    {
+        ++calls["list"];
+        if (!folders.count(folder))
+            return false;
+        for (const auto &f : files)
+            if (Parent(f.first) == folder)
+                sink.Add(f.first.c_str() + std::strlen(folder) + 1, nullptr, f.second.size());
+        for (const std::string &f : folders)
+            if (Parent(f) == folder)
+                sink.Add(f.c_str() + std::strlen(folder) + 1, nullptr, 0);
+        return true;
+    }
+    bool NamesIgnoreCase() override { return false; }
+    bool Remove(const char *path) override
+    {
+        ++calls["delete"];
+        return files.erase(path) > 0;
+    }
     bool Rename(const char *from, const char *to) override
     {
+        ++calls["move"];
         if (failRename || !files.count(from) || files.count(to) || folders.count(to))
             return false;
         files[to] = std::move(files[from]);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -189,6 +190,123 @@ TEST(SchemeStore, DifferentContentGetsCountedNames)
     EXPECT_EQ(fs.files[Sounds("beep001.wav")], Text("second"));
     EXPECT_EQ(fs.files[Sounds("beep002.wav")], Text("third"));
     EXPECT_EQ(fs.files[Icons("name001")], Text("icon two"));
+}
+
+// Sets the last four bytes of data so that its CRC-32 becomes crc: run the
+// register back from its final value through the last four steps.
+void ForceCrc32(Bytes &data, uint32_t crc)
+{
+    uint32_t table[256];
+    uint8_t byTopByte[256];
+    for (uint32_t n = 0; n < 256; ++n) {
+        uint32_t c = n;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[n] = c;
+        byTopByte[c >> 24] = static_cast<uint8_t>(n);
+    }
+    uint32_t reg = ~crc;
+    for (int k = 0; k < 4; ++k) {
+        const uint8_t j = byTopByte[reg >> 24];
+        reg = ((reg ^ table[j]) << 8) | j;
+    }
+    reg ^= UpdateCrc32(data.data(), data.size() - 4, kCrc32Start);
+    for (int k = 0; k < 4; ++k)
+        data[data.size() - 4 + k] = static_cast<uint8_t>(reg >> (8 * k));
+}
+
+uint32_t Crc(const Bytes &data) { return ~UpdateCrc32(data.data(), data.size(), kCrc32Start); }
+
+// Only equal bytes make a stored file the content's: not the same size and
+// CRC-32, and never a file that cannot be read. A second entry after the
+// first checks that the scheme is read on from the right place.
+TEST(SchemeStore, ReuseNeedsEqualBytes)
+{
+    const Bytes content = Pattern(120000, 21);
+    Bytes forged = Pattern(120000, 22);
+    ForceCrc32(forged, Crc(content));
+    Bytes crcZero = content;
+    ForceCrc32(crcZero, 0);
+    ASSERT_EQ(Crc(forged), Crc(content));
+    ASSERT_NE(forged, content);
+    ASSERT_EQ(Crc(crcZero), 0u);
+    Bytes lastByte = content;
+    lastByte.back() ^= 1;
+
+    struct {
+        const char *label;
+        std::map<std::string, Bytes> store;
+        const char *unreadable;
+        Bytes scheme;
+        const char *target;
+    } cases[] = {
+        {"identical bytes", {{"a.wav", content}}, nullptr, content, "a.wav"},
+        {"same size and CRC, other bytes", {{"a.wav", forged}}, nullptr, content, "a001.wav"},
+        {"unreadable, content with CRC 0", {{"a.wav", content}}, "a.wav", crcZero, "a001.wav"},
+        {"last byte differs, next identical", {{"a.wav", lastByte}, {"a001.wav", content}},
+         nullptr, content, "a001.wav"},
+        {"last byte differs, next free", {{"a.wav", lastByte}}, nullptr, content, "a001.wav"},
+    };
+    for (const auto &c : cases) {
+        MemoryFiles fs;
+        fs.folders.insert("C:\\Host\\Sounds");
+        for (const auto &f : c.store)
+            fs.files[Sounds(f.first)] = f.second;
+        if (c.unreadable)
+            fs.unreadable.insert(Sounds(c.unreadable));
+        RawItem item;
+        item.files[0] = "a.wav";
+        item.files[1] = "b.wav";
+        Bytes tail;
+        AppendEntry(tail, c.scheme);
+        AppendEntry(tail, Text("b"));
+        fs.files["C:\\Host\\in.tvs"] = SchemeFileBytes(Record({item}), tail);
+
+        RecordingCollection loaded;
+        ASSERT_TRUE(Load(fs, loaded, "C:\\Host\\in.tvs")) << c.label;
+        EXPECT_EQ(Sounds(c.target), loaded.items[0].soundOnPath) << c.label;
+        EXPECT_EQ(fs.files[Sounds(c.target)], c.scheme) << c.label;
+        EXPECT_EQ(fs.files[loaded.items[0].soundOffPath], Text("b")) << c.label;
+        for (const auto &f : c.store)
+            EXPECT_EQ(fs.files[Sounds(f.first)], f.second) << c.label << ": " << f.first;
+    }
+}
+
+// A load lists each store folder once and looks no name up; a reload of the
+// same scheme only opens and reads.
+TEST(SchemeStore, FileCallsOfALoadAndAReload)
+{
+    MemoryFiles fs;
+    fs.files["D:\\a.wav"] = Pattern(70000, 1);
+    fs.files["D:\\a.ico"] = Pattern(1000, 2);
+    fs.files["D:\\b.wav"] = Pattern(60000, 3);
+    std::vector<KeyItem> items = {MakeItem(20, "A", "D:\\a.wav", "", "D:\\a.ico"),
+                                  MakeItem(21, "B", "D:\\b.wav")};
+    ASSERT_TRUE(Save(fs, items, MakeHeader(0)));
+    struct {
+        const char *label;
+        int open, write, move, remove, lookUp, list;
+    } phases[] = {
+        // The scheme and three temporary files; the folders are probed and
+        // made, so there is nothing to list.
+        {"first load", 4, 5, 3, 0, 2, 0},
+        // The scheme and the three stored files to compare.
+        {"reload", 4, 0, 0, 0, 2, 2},
+    };
+    for (const auto &p : phases) {
+        fs.calls.clear();
+        RecordingCollection loaded;
+        ASSERT_TRUE(Load(fs, loaded)) << p.label;
+        EXPECT_EQ(fs.calls["open"], p.open) << p.label;
+        EXPECT_EQ(fs.calls["write"], p.write) << p.label;
+        EXPECT_EQ(fs.calls["move"], p.move) << p.label;
+        EXPECT_EQ(fs.calls["delete"], p.remove) << p.label;
+        EXPECT_EQ(fs.calls["look-up"], p.lookUp) << p.label;
+        EXPECT_EQ(fs.calls["list"], p.list) << p.label;
+        EXPECT_EQ(fs.calls["seek"], 0) << p.label;
+    }
+    EXPECT_EQ(fs.FilesUnder("C:\\Host\\Sounds").size(), 2u);
+    EXPECT_EQ(fs.FilesUnder("C:\\Host\\Icons").size(), 1u);
 }
 
 TEST(SchemeStore, IconsFolderTakenByAFile)

@@ -226,6 +226,46 @@ TEST_F(SchemeFiles, StoreReusesAndCountsNames)
     EXPECT_EQ(Get(Icons("name001")), Text("no extension"));
 }
 
+// The store is found the way the system looks names up: in any letter case,
+// by a file's short name, and with characters beyond ASCII.
+TEST_F(SchemeFiles, StoreNamesAsTheSystemFindsThem)
+{
+    struct {
+        const char *label;
+        const char *stored;     // a file in "Sounds" before the load
+        bool sameContent;       // whether it holds the scheme's content
+        const char *inScheme;   // the name the scheme gives; null: the stored file's short name
+        const char *target;     // the name the item ends on (null: the scheme's name)
+    } cases[] = {
+        {"other case, same bytes", "BEEP.WAV", true, "beep.wav", nullptr},
+        {"other case, other bytes", "BEEP.WAV", false, "beep.wav", "beep001.wav"},
+        {"beyond ASCII, other case, same bytes", "\xC9T\xC9.wav", true, "\xE9t\xE9.wav", nullptr},
+        {"beyond ASCII, other case, other bytes", "\xC9T\xC9.wav", false, "\xE9t\xE9.wav",
+         "\xE9t\xE9" "001.wav"},
+        {"short name, same bytes", "a long sound name.wav", true, nullptr, nullptr},
+    };
+    for (const auto &c : cases) {
+        RemoveTree(host_ + "\\Sounds");
+        CreateDirectoryA((host_ + "\\Sounds").c_str(), nullptr);
+        Put(Sounds(c.stored), c.sameContent ? Text("scheme content") : Text("stored content"));
+        std::string name = c.inScheme ? c.inScheme : "";
+        if (!c.inScheme) {
+            char shortPath[MAX_PATH] = {};
+            ASSERT_NE(GetShortPathNameA(Sounds(c.stored).c_str(), shortPath, MAX_PATH), 0u);
+            name = std::strrchr(shortPath, '\\') + 1;
+            ASSERT_NE(name, c.stored) << c.label << ": the file has a short name";
+        }
+        Put(Media(name), Text("scheme content"));
+        ASSERT_TRUE(Save({MakeItem(20, "K", Media(name).c_str())}, Media("s.tvs"))) << c.label;
+        std::vector<KeyItem> loaded;
+        ASSERT_TRUE(Load(Media("s.tvs"), &loaded)) << c.label;
+        EXPECT_EQ(Sounds(c.target ? c.target : name), loaded[0].soundOnPath) << c.label;
+        EXPECT_EQ(Get(loaded[0].soundOnPath), Text("scheme content")) << c.label;
+        EXPECT_EQ(List(host_ + "\\Sounds").size(), c.target ? 2u : 1u) << c.label;
+        DeleteFileA(Media(name).c_str());
+    }
+}
+
 TEST_F(SchemeFiles, IconsTakenByAFileFailsAfterTheSounds)
 {
     Put(Media("on.wav"), Text("sound"));
@@ -315,6 +355,18 @@ TEST_F(SchemeFiles, FileCrc32OfRealFiles)
     EXPECT_EQ(FileCrc32(Media("digits").c_str()), 0xCBF43926u);
     EXPECT_EQ(FileCrc32(Media("big").c_str()), ~UpdateCrc32(big.data(), big.size(), kCrc32Start));
     EXPECT_EQ(FileCrc32(Media("missing").c_str()), 0u);
+}
+
+// The 32-bit build asks the CPU for SSE2 at run time: whichever way it takes
+// here, the result is the rule's.
+TEST(Scramble, EveryWayEqualsTheRuleOnThisCpu)
+{
+    EXPECT_EQ(ScrambleSweep(ScrambleBytes), "");
+    const bool sse2 = ScrambleBytesSse2(nullptr, 0);
+    RecordProperty("sse2", sse2 ? "yes" : "no");
+    if (sse2) {
+        EXPECT_EQ(ScrambleSweep(ScrambleBytesSse2), "");
+    }
 }
 
 // ---- file dialogs ---------------------------------------------------------

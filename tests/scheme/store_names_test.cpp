@@ -86,12 +86,16 @@ TEST(LastPathComponent, Table)
         EXPECT_STREQ(LastPathComponent(c.path), c.last) << c.path;
 }
 
-// A store held in a map: path -> (size, crc). Records every lookup.
+// A store held in a map: path -> (size, content tag); a file holds the
+// content being placed when its tag is kSame. Records every lookup and
+// every comparison.
+const uint32_t kSame = 0xAB;
+
 class FakeStore final : public StoreLookup {
 public:
     struct File {
-        uint32_t size;
-        uint32_t crc;
+        uint64_t size;
+        uint32_t tag;
     };
     StoreEntry Find(const char *path) override
     {
@@ -101,15 +105,15 @@ public:
             return StoreEntry{false, 0};
         return StoreEntry{true, it->second.size};
     }
-    uint32_t ContentCrc32(const char *path) override
+    bool SameContent(const char *path) override
     {
-        crcReads.push_back(path);
+        compared.push_back(path);
         auto it = files.find(path);
-        return it == files.end() ? 0 : it->second.crc;
+        return it != files.end() && it->second.tag == kSame;
     }
     std::map<std::string, File> files;
     std::vector<std::string> lookups;
-    std::vector<std::string> crcReads;
+    std::vector<std::string> compared;
 };
 
 TEST(ChooseTargetName, Table)
@@ -122,36 +126,45 @@ TEST(ChooseTargetName, Table)
         uint64_t length;
         NameChoice choice;
         const char *target;
+        std::vector<std::string> compared;
     } cases[] = {
-        {"empty store", "beep.wav", {}, 10, NameChoice::kNewName, "C:\\Host\\Sounds\\beep.wav"},
-        {"same content", "beep.wav", {{"C:\\Host\\Sounds\\beep.wav", {10, 0xAB}}}, 10,
-         NameChoice::kIdenticalFile, "C:\\Host\\Sounds\\beep.wav"},
-        {"other size", "beep.wav", {{"C:\\Host\\Sounds\\beep.wav", {11, 0xAB}}}, 10,
-         NameChoice::kNewName, "C:\\Host\\Sounds\\beep001.wav"},
-        {"other crc", "beep.wav", {{"C:\\Host\\Sounds\\beep.wav", {10, 0xAC}}}, 10,
-         NameChoice::kNewName, "C:\\Host\\Sounds\\beep001.wav"},
+        {"empty store", "beep.wav", {}, 10, NameChoice::kNewName, "C:\\Host\\Sounds\\beep.wav", {}},
+        {"same content", "beep.wav", {{"C:\\Host\\Sounds\\beep.wav", {10, kSame}}}, 10,
+         NameChoice::kIdenticalFile, "C:\\Host\\Sounds\\beep.wav", {"C:\\Host\\Sounds\\beep.wav"}},
+        {"other size, never compared", "beep.wav", {{"C:\\Host\\Sounds\\beep.wav", {11, kSame}}}, 10,
+         NameChoice::kNewName, "C:\\Host\\Sounds\\beep001.wav", {}},
+        {"same size, other bytes", "beep.wav", {{"C:\\Host\\Sounds\\beep.wav", {10, 1}}}, 10,
+         NameChoice::kNewName, "C:\\Host\\Sounds\\beep001.wav", {"C:\\Host\\Sounds\\beep.wav"}},
         {"two taken", "beep.wav",
          {{"C:\\Host\\Sounds\\beep.wav", {1, 0}}, {"C:\\Host\\Sounds\\beep001.wav", {2, 0}}}, 10,
-         NameChoice::kNewName, "C:\\Host\\Sounds\\beep002.wav"},
-        {"identical under a counter", "beep.wav",
-         {{"C:\\Host\\Sounds\\beep.wav", {1, 0}}, {"C:\\Host\\Sounds\\beep001.wav", {10, 0xAB}}},
-         10, NameChoice::kIdenticalFile, "C:\\Host\\Sounds\\beep001.wav"},
+         NameChoice::kNewName, "C:\\Host\\Sounds\\beep002.wav", {}},
+        {"identical under a counter, each same size compared", "beep.wav",
+         {{"C:\\Host\\Sounds\\beep.wav", {10, 1}}, {"C:\\Host\\Sounds\\beep001.wav", {10, kSame}}},
+         10, NameChoice::kIdenticalFile, "C:\\Host\\Sounds\\beep001.wav",
+         {"C:\\Host\\Sounds\\beep.wav", "C:\\Host\\Sounds\\beep001.wav"}},
+        {"a free name before an identical file", "beep.wav",
+         {{"C:\\Host\\Sounds\\beep.wav", {10, 1}}, {"C:\\Host\\Sounds\\beep002.wav", {10, kSame}}},
+         10, NameChoice::kNewName, "C:\\Host\\Sounds\\beep001.wav", {"C:\\Host\\Sounds\\beep.wav"}},
         {"no extension", "name", {{"C:\\Host\\Sounds\\name", {1, 0}}}, 10, NameChoice::kNewName,
-         "C:\\Host\\Sounds\\name001"},
+         "C:\\Host\\Sounds\\name001", {}},
         {"counter before the last dot", "my.sound.wav",
          {{"C:\\Host\\Sounds\\my.sound.wav", {1, 0}}}, 10, NameChoice::kNewName,
-         "C:\\Host\\Sounds\\my.sound001.wav"},
+         "C:\\Host\\Sounds\\my.sound001.wav", {}},
         {"length of 4 GiB never identical", "big.wav",
-         {{"C:\\Host\\Sounds\\big.wav", {0, 0xAB}}}, uint64_t(1) << 32, NameChoice::kNewName,
-         "C:\\Host\\Sounds\\big001.wav"},
+         {{"C:\\Host\\Sounds\\big.wav", {uint64_t(1) << 32, kSame}}}, uint64_t(1) << 32,
+         NameChoice::kNewName, "C:\\Host\\Sounds\\big001.wav", {}},
+        {"same low 32 bits of the size is not the same size", "big.wav",
+         {{"C:\\Host\\Sounds\\big.wav", {(uint64_t(1) << 32) + 10, kSame}}}, 10,
+         NameChoice::kNewName, "C:\\Host\\Sounds\\big001.wav", {}},
     };
     for (const Case &c : cases) {
         FakeStore store;
         store.files = c.existing;
         char out[kMaxPathChars + 1] = {};
-        EXPECT_EQ(ChooseTargetName(folder, c.fileName, c.length, 0xAB, store, out), c.choice)
+        EXPECT_EQ(ChooseTargetName(folder, c.fileName, c.length, store, out), c.choice)
             << c.label;
         EXPECT_STREQ(out, c.target) << c.label;
+        EXPECT_EQ(store.compared, c.compared) << c.label;
     }
 }
 
@@ -159,54 +172,8 @@ TEST(ChooseTargetName, FolderWithTrailingBackslashGetsNoSecond)
 {
     FakeStore store;
     char out[kMaxPathChars + 1];
-    EXPECT_EQ(ChooseTargetName("C:\\Icons\\", "a.ico", 1, 0, store, out), NameChoice::kNewName);
+    EXPECT_EQ(ChooseTargetName("C:\\Icons\\", "a.ico", 1, store, out), NameChoice::kNewName);
     EXPECT_STREQ(out, "C:\\Icons\\a.ico");
-}
-
-TEST(ChooseTargetName, CrcReadOnlyForSameSize)
-{
-    FakeStore store;
-    store.files["C:\\S\\a.wav"] = {5, 1};
-    store.files["C:\\S\\a001.wav"] = {10, 2};
-    char out[kMaxPathChars + 1];
-    EXPECT_EQ(ChooseTargetName("C:\\S", "a.wav", 10, 3, store, out), NameChoice::kNewName);
-    EXPECT_STREQ(out, "C:\\S\\a002.wav");
-    EXPECT_EQ(store.crcReads, std::vector<std::string>{"C:\\S\\a001.wav"});
-}
-
-// The content's own CRC costs a pass over the content: it is asked for only
-// when a file of the same size exists, and then only once.
-TEST(ChooseTargetName, ContentCrcOnlyWhenASizeMatchesAndOnce)
-{
-    struct CountingCrc final : ContentCrc {
-        uint32_t Get() override
-        {
-            ++calls;
-            return 7;
-        }
-        int calls = 0;
-    };
-    struct Case {
-        const char *label;
-        std::map<std::string, FakeStore::File> existing;
-        NameChoice choice;
-        int crcCalls;
-    } cases[] = {
-        {"empty store", {}, NameChoice::kNewName, 0},
-        {"other sizes only", {{"C:\\S\\a.wav", {11, 7}}, {"C:\\S\\a001.wav", {9, 7}}},
-         NameChoice::kNewName, 0},
-        {"two of the same size, the second identical",
-         {{"C:\\S\\a.wav", {10, 1}}, {"C:\\S\\a001.wav", {10, 7}}},
-         NameChoice::kIdenticalFile, 1},
-    };
-    for (const Case &c : cases) {
-        FakeStore store;
-        store.files = c.existing;
-        CountingCrc crc;
-        char out[kMaxPathChars + 1];
-        EXPECT_EQ(ChooseTargetName("C:\\S", "a.wav", 10, crc, store, out), c.choice) << c.label;
-        EXPECT_EQ(crc.calls, c.crcCalls) << c.label;
-    }
 }
 
 TEST(ChooseTargetName, GivesUpAfter999CandidatesWithoutOverwriting)
@@ -219,7 +186,7 @@ TEST(ChooseTargetName, GivesUpAfter999CandidatesWithoutOverwriting)
         store.files[name] = {1, 0};
     }
     char out[kMaxPathChars + 1];
-    EXPECT_EQ(ChooseTargetName("C:\\S", "a.wav", 10, 3, store, out), NameChoice::kNoFreeName);
+    EXPECT_EQ(ChooseTargetName("C:\\S", "a.wav", 10, store, out), NameChoice::kNoFreeName);
     ASSERT_EQ(store.lookups.size(), 999u);
     EXPECT_EQ(store.lookups.front(), "C:\\S\\a.wav");
     EXPECT_EQ(store.lookups.back(), "C:\\S\\a998.wav");
@@ -227,7 +194,7 @@ TEST(ChooseTargetName, GivesUpAfter999CandidatesWithoutOverwriting)
     // The last candidate tried is counter 998.
     store.files.erase("C:\\S\\a998.wav");
     store.lookups.clear();
-    EXPECT_EQ(ChooseTargetName("C:\\S", "a.wav", 10, 3, store, out), NameChoice::kNewName);
+    EXPECT_EQ(ChooseTargetName("C:\\S", "a.wav", 10, store, out), NameChoice::kNewName);
     EXPECT_STREQ(out, "C:\\S\\a998.wav");
 }
 
@@ -237,15 +204,15 @@ TEST(ChooseTargetName, CandidatesBeyondAPathFieldAreRefused)
     std::string folder = "C:\\" + std::string(240, 'f');
     std::string fits(260 - folder.size() - 1, 'n');  // exactly 260 characters in all
     char out[kMaxPathChars + 1];
-    EXPECT_EQ(ChooseTargetName(folder.c_str(), fits.c_str(), 1, 0, store, out),
+    EXPECT_EQ(ChooseTargetName(folder.c_str(), fits.c_str(), 1, store, out),
               NameChoice::kNewName);
     EXPECT_EQ(std::strlen(out), 260u);
     // Taken: the counter would make it 263 characters.
     store.files[out] = {2, 0};
-    EXPECT_EQ(ChooseTargetName(folder.c_str(), fits.c_str(), 1, 0, store, out),
+    EXPECT_EQ(ChooseTargetName(folder.c_str(), fits.c_str(), 1, store, out),
               NameChoice::kTooLong);
     std::string tooLong = fits + "x";
-    EXPECT_EQ(ChooseTargetName(folder.c_str(), tooLong.c_str(), 1, 0, store, out),
+    EXPECT_EQ(ChooseTargetName(folder.c_str(), tooLong.c_str(), 1, store, out),
               NameChoice::kTooLong);
 }
 
