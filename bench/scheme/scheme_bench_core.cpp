@@ -4,7 +4,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+#include <map>
+#include <set>
 #include <vector>
 
 namespace tolvar {
@@ -13,6 +17,7 @@ namespace bench {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using Handle = SchemeFileSystem::Handle;
 
 double Seconds(Clock::time_point since)
 {
@@ -25,9 +30,69 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-bool WriteFile(SchemeFileSystem &files, const std::string &path, const std::vector<uint8_t> &data)
+// ---- counting the file calls ------------------------------------------------
+
+enum Call { kOpen, kClose, kRead, kWrite, kSeek, kSize, kMove, kDelete, kLookUp, kList, kMkdir,
+            kCallKinds };
+const char *const kCallNames[kCallKinds] = {"open", "close", "read",    "write", "seek", "size",
+                                            "move", "delete", "look-up", "list", "mkdir"};
+
+struct Counts {
+    long n[kCallKinds] = {};
+    bool operator==(const Counts &o) const { return std::equal(n, n + kCallKinds, o.n); }
+};
+
+// The platform's file layer with every call counted, in the benchmark's
+// own host folder.
+class CountingFiles final : public SchemeFileSystem {
+public:
+    CountingFiles(SchemeFileSystem &inner, std::string host) : in_(inner), host_(std::move(host)) {}
+    Counts counts;
+
+    Handle OpenRead(const char *p) override { return ++counts.n[kOpen], in_.OpenRead(p); }
+    Handle CreateWrite(const char *p, bool s) override
+    {
+        return ++counts.n[kOpen], in_.CreateWrite(p, s);
+    }
+    bool Read(Handle f, void *b, uint32_t n, uint32_t *got) override
+    {
+        return ++counts.n[kRead], in_.Read(f, b, n, got);
+    }
+    bool Write(Handle f, const void *b, uint32_t n) override
+    {
+        return ++counts.n[kWrite], in_.Write(f, b, n);
+    }
+    bool Size(Handle f, uint64_t *s) override { return ++counts.n[kSize], in_.Size(f, s); }
+    bool Seek(Handle f, uint64_t o) override { return ++counts.n[kSeek], in_.Seek(f, o); }
+    void Close(Handle f) override { ++counts.n[kClose], in_.Close(f); }
+    PathKind Probe(const char *p) override { return ++counts.n[kLookUp], in_.Probe(p); }
+    bool CreateFolder(const char *p) override { return ++counts.n[kMkdir], in_.CreateFolder(p); }
+    bool Find(const char *p, uint64_t *s) override { return ++counts.n[kLookUp], in_.Find(p, s); }
+    bool ListFolder(const char *p, FolderSink &s) override
+    {
+        return ++counts.n[kList], in_.ListFolder(p, s);
+    }
+    bool NamesIgnoreCase() override { return in_.NamesIgnoreCase(); }
+    bool Remove(const char *p) override { return ++counts.n[kDelete], in_.Remove(p); }
+    bool Rename(const char *a, const char *b) override { return ++counts.n[kMove], in_.Rename(a, b); }
+    bool HostFolder(char *out, size_t size) override
+    {
+        if (host_.size() + 1 > size)
+            return false;
+        std::memcpy(out, host_.c_str(), host_.size() + 1);
+        return true;
+    }
+
+private:
+    SchemeFileSystem &in_;
+    std::string host_;
+};
+
+// ---- helpers on the uncounted layer -----------------------------------------
+
+bool WriteWhole(SchemeFileSystem &files, const std::string &path, const std::vector<uint8_t> &data)
 {
-    SchemeFileSystem::Handle file = files.CreateWrite(path.c_str(), false);
+    Handle file = files.CreateWrite(path.c_str(), false);
     if (!file)
         return false;
     bool ok = files.Write(file, data.data(), static_cast<uint32_t>(data.size()));
@@ -35,15 +100,42 @@ bool WriteFile(SchemeFileSystem &files, const std::string &path, const std::vect
     return ok;
 }
 
+bool ReadWhole(SchemeFileSystem &files, const std::string &path, std::vector<uint8_t> &data)
+{
+    data.clear();
+    Handle file = files.OpenRead(path.c_str());
+    if (!file)
+        return false;
+    uint8_t chunk[65536];
+    uint32_t got = 0;
+    while (files.Read(file, chunk, sizeof chunk, &got) && got > 0)
+        data.insert(data.end(), chunk, chunk + got);
+    files.Close(file);
+    return true;
+}
+
+class Listing final : public FolderSink {
+public:
+    void Add(const char *name, const char *, uint64_t size) override { entries[name] = size; }
+    std::map<std::string, uint64_t> entries;
+};
+
+std::map<std::string, uint64_t> List(SchemeFileSystem &files, const std::string &folder)
+{
+    Listing listing;
+    files.ListFolder(folder.c_str(), listing);
+    return listing.entries;
+}
+
 // The plain copy the scheme code is compared with: the same chunk size, the
 // same file layer, no format and no CRC.
 bool CopyFile(SchemeFileSystem &files, const std::string &from, const std::string &to,
               std::vector<uint8_t> &chunk)
 {
-    SchemeFileSystem::Handle in = files.OpenRead(from.c_str());
+    Handle in = files.OpenRead(from.c_str());
     if (!in)
         return false;
-    SchemeFileSystem::Handle out = files.CreateWrite(to.c_str(), false);
+    Handle out = files.CreateWrite(to.c_str(), false);
     bool ok = out != nullptr;
     while (ok) {
         uint32_t got = 0;
@@ -57,7 +149,7 @@ bool CopyFile(SchemeFileSystem &files, const std::string &from, const std::strin
     return ok;
 }
 
-// Keeps what a load hands over, so the next load can be timed from scratch.
+// Keeps what a load hands over.
 class Sink final : public SchemeCollection {
 public:
     bool SetHeader(const KeyCollectionHeader &h) override
@@ -76,15 +168,50 @@ public:
     std::vector<KeyItem> items;
 };
 
+std::vector<std::string> Paths(const Sink &sink)
+{
+    std::vector<std::string> paths;
+    for (const KeyItem &item : sink.items)
+        for (int f = 0; f < kPathFieldCount; ++f)
+            paths.push_back(PathField(item, f));
+    return paths;
+}
+
+bool Fail(const char *what)
+{
+    std::fprintf(stderr, "check failed: %s\n", what);
+    return false;
+}
+
+struct Phase {
+    explicit Phase(const char *name) : label(name) {}
+    const char *label;
+    std::vector<double> seconds;
+    Counts counts;
+    bool countsStable = true;
+
+    void Record(double s, const Counts &c, int round)
+    {
+        seconds.push_back(s);
+        if (round > 0 && !(c == counts))
+            countsStable = false;
+        counts = c;
+    }
+};
+
 } // namespace
 
-bool RunSchemeBench(SchemeFileSystem &files, const std::string &host,
+bool RunSchemeBench(SchemeFileSystem &platform, const std::string &host,
                     const SchemeBenchConfig &config)
 {
+    CountingFiles files(platform, host);
     const std::string media = host + "\\media";
     const std::string copies = host + "\\copies";
-    files.CreateFolder(media.c_str());
-    files.CreateFolder(copies.c_str());
+    const std::string sounds = host + "\\Sounds";
+    const std::string icons = host + "\\Icons";
+    // The store's folders exist, empty, as they do after a first load.
+    for (const std::string &folder : {media, copies, sounds, icons})
+        platform.CreateFolder(folder.c_str());
 
     // 4 files per item: sound on/off (.wav), icon on/off (.ico), each with
     // its own content.
@@ -101,12 +228,13 @@ bool RunSchemeBench(SchemeFileSystem &files, const std::string &host,
             char name[64];
             std::snprintf(name, sizeof name, "\\key%02d-%s", i, kKinds[k]);
             sources.push_back(media + name);
-            if (!WriteFile(files, sources.back(), content)) {
+            if (!WriteWhole(platform, sources.back(), content)) {
                 std::fprintf(stderr, "cannot write %s\n", sources.back().c_str());
                 return false;
             }
         }
-    const double megabytes = double(config.fileBytes) * sources.size() / (1024.0 * 1024.0);
+    const size_t fileCount = sources.size();
+    const double megabytes = double(config.fileBytes) * fileCount / (1024.0 * 1024.0);
 
     std::vector<KeyItem> items(config.items);
     auto fillItems = [&] {
@@ -125,59 +253,93 @@ bool RunSchemeBench(SchemeFileSystem &files, const std::string &host,
     KeyCollectionHeader header{};
     header.itemCount = static_cast<uint32_t>(config.items);
     const std::string scheme = host + "\\bench.tvs";
-    std::vector<uint8_t> chunk(kSchemeChunkSize);
+    std::vector<uint8_t> chunk(kSchemeChunkSize), a, b;
 
-    std::vector<double> save, loadFresh, loadReuse, copy;
+    Phase copy{"plain copy"}, save{"save scheme"}, fresh{"load, new files"},
+        reuse{"load, all reused"};
     for (int round = 0; round < config.rounds; ++round) {
+        // Save, into a new file as the copy writes new files.
         fillItems();
+        platform.Remove(scheme.c_str());
+        files.counts = Counts();
         Clock::time_point t = Clock::now();
         if (!WriteSchemeFile(files, scheme.c_str(), header, items.data()))
-            return false;
-        save.push_back(Seconds(t));
+            return Fail("save");
+        save.Record(Seconds(t), files.counts, round);
+        uint64_t schemeSize = 0;
+        size_t recordLength = 0;
+        std::free(EncodeSchemeRecord(header, items.data(), &recordLength));
+        if (!platform.Find(scheme.c_str(), &schemeSize) ||
+            schemeSize != 4 + recordLength + fileCount * (8 + config.fileBytes))
+            return Fail("the scheme holds the record and every file");
 
-        // An empty store for the first load.
-        for (const char *folder : {"\\Sounds\\", "\\Icons\\"})
-            for (int i = 0; i < config.items; ++i)
-                for (int k = 0; k < 4; ++k) {
-                    char name[64];
-                    std::snprintf(name, sizeof name, "key%02d-%s", i, kKinds[k]);
-                    files.Remove((host + folder + name).c_str());
-                }
-        Sink sink;
+        // Into an empty store: every file is new and equal to its source.
+        for (const std::string &folder : {sounds, icons})
+            for (const auto &entry : List(platform, folder))
+                platform.Remove((folder + "\\" + entry.first).c_str());
+        Sink first;
+        files.counts = Counts();
         t = Clock::now();
-        if (!ReadSchemeFile(files, scheme.c_str(), sink))
-            return false;
-        loadFresh.push_back(Seconds(t));
-        t = Clock::now();
-        if (!ReadSchemeFile(files, scheme.c_str(), sink))
-            return false;
-        loadReuse.push_back(Seconds(t));
+        if (!ReadSchemeFile(files, scheme.c_str(), first))
+            return Fail("load into an empty store");
+        fresh.Record(Seconds(t), files.counts, round);
+        const std::vector<std::string> placed = Paths(first);
+        if (std::set<std::string>(placed.begin(), placed.end()).size() != fileCount ||
+            files.counts.n[kMove] != static_cast<long>(fileCount) ||
+            List(platform, sounds).size() + List(platform, icons).size() != fileCount)
+            return Fail("every file of the first load is new");
+        if (round == 0)
+            for (size_t s = 0; s < fileCount; ++s)
+                if (!ReadWhole(platform, placed[s], a) || !ReadWhole(platform, sources[s], b) ||
+                    a != b)
+                    return Fail("every new file holds its source's bytes");
 
-        // Into new files, as the first load writes new files.
+        // Again: every file is reused, nothing is written.
+        const auto soundsBefore = List(platform, sounds), iconsBefore = List(platform, icons);
+        Sink again;
+        files.counts = Counts();
+        t = Clock::now();
+        if (!ReadSchemeFile(files, scheme.c_str(), again))
+            return Fail("reload");
+        reuse.Record(Seconds(t), files.counts, round);
+        if (Paths(again) != placed || files.counts.n[kWrite] != 0 ||
+            files.counts.n[kMove] != 0 || files.counts.n[kDelete] != 0 ||
+            List(platform, sounds) != soundsBefore || List(platform, icons) != iconsBefore)
+            return Fail("the reload points every item at its stored file and writes nothing");
+
+        // The plain copy, into new files.
         std::vector<std::string> targets;
-        for (size_t s = 0; s < sources.size(); ++s) {
+        for (size_t s = 0; s < fileCount; ++s) {
             char name[32];
             std::snprintf(name, sizeof name, "\\%03zu", s);
             targets.push_back(copies + name);
-            files.Remove(targets.back().c_str());
+            platform.Remove(targets.back().c_str());
         }
+        files.counts = Counts();
         t = Clock::now();
-        for (size_t s = 0; s < sources.size(); ++s)
+        for (size_t s = 0; s < fileCount; ++s)
             if (!CopyFile(files, sources[s], targets[s], chunk))
-                return false;
-        copy.push_back(Seconds(t));
+                return Fail("copy");
+        copy.Record(Seconds(t), files.counts, round);
     }
 
-    double c = Median(copy);
-    std::printf("media: %zu files x %zu bytes = %.1f MiB; median of %d rounds\n", sources.size(),
-                config.fileBytes, megabytes, config.rounds);
-    std::printf("plain copy       %8.3f s  %7.1f MiB/s\n", c, megabytes / c);
-    std::printf("save scheme      %8.3f s  %7.1f MiB/s  %.2fx copy\n", Median(save),
-                megabytes / Median(save), Median(save) / c);
-    std::printf("load, new files  %8.3f s  %7.1f MiB/s  %.2fx copy\n", Median(loadFresh),
-                megabytes / Median(loadFresh), Median(loadFresh) / c);
-    std::printf("load, all reused %8.3f s  %7.1f MiB/s  %.2fx copy\n", Median(loadReuse),
-                megabytes / Median(loadReuse), Median(loadReuse) / c);
+    const double c = Median(copy.seconds);
+    std::printf("media: %zu files x %zu bytes = %.1f MiB; times are medians of %d rounds\n",
+                fileCount, config.fileBytes, megabytes, config.rounds);
+    std::printf("%-17s %8s %8s %7s  file calls:", "", "time", "MiB/s", "x copy");
+    for (const char *name : kCallNames)
+        std::printf(" %s", name);
+    std::printf("\n");
+    for (const Phase *p : {&copy, &save, &fresh, &reuse}) {
+        const double s = Median(p->seconds);
+        std::printf("%-17s %6.3f s %8.1f %6.2fx ", p->label, s, megabytes / s, s / c);
+        for (int k = 0; k < kCallKinds; ++k)
+            std::printf(" %s=%ld", kCallNames[k], p->counts.n[k]);
+        std::printf("%s\n", p->countsStable ? "" : " (counts varied between rounds)");
+    }
+    std::printf("checks passed: scheme size; first load: %zu new files, each equal to its "
+                "source; reload: every item on its stored file, nothing written\n",
+                fileCount);
     return true;
 }
 

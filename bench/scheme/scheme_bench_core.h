@@ -17,11 +17,15 @@ struct SchemeBenchConfig {
     int rounds = 5;            // each figure is the median of this many runs
 };
 
-// Creates the media under host\media, then measures, in one run: saving the
-// scheme, loading it into an empty store, loading it again (every file
-// reused), and a plain chunked copy of the same media through the same file
-// layer. Prints one line per figure. host is the files' host folder ("\"
-// separated). Returns false when a step failed.
+// Creates the media under host\media, then measures, in each round: saving
+// the scheme, loading it into an empty store, loading it again (every file
+// reused), and a plain chunked copy of the same media into new files through
+// the same file layer. Checks that each phase did what it claims (the save's
+// size, every file new and equal to its source after the first load, nothing
+// written and every item on its stored file after the reload) and counts the
+// file calls of each phase. Prints the times (medians), the ratios to the
+// copy and the counts. files is the platform's file layer; host the folder
+// the benchmark works in ("\" separated). False when a step or a check failed.
 bool RunSchemeBench(SchemeFileSystem &files, const std::string &host,
                     const SchemeBenchConfig &config);
 

@@ -1,5 +1,6 @@
 // Scheme save/load throughput against a plain copy, natively on POSIX files.
-// Usage: scheme_bench_native [FOLDER]   (default: a new folder under /tmp)
+// Usage: scheme_bench_native [ROUNDS [FOLDER]]   (default: 5 rounds in a new
+// folder under /tmp, removed at the end)
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -10,8 +11,8 @@
 int main(int argc, char **argv)
 {
     std::string folder;
-    if (argc > 1) {
-        folder = argv[1];
+    if (argc > 2) {
+        folder = argv[2];
     } else {
         char pattern[] = "/tmp/tolvar-scheme-bench-XXXXXX";
         if (!mkdtemp(pattern))
@@ -20,8 +21,10 @@ int main(int argc, char **argv)
     }
     tolvar::PosixSchemeFiles files(folder);
     tolvar::bench::SchemeBenchConfig config;
+    if (argc > 1)
+        config.rounds = std::atoi(argv[1]);
     bool ok = tolvar::bench::RunSchemeBench(files, folder, config);
-    if (argc <= 1)
+    if (argc <= 2)
         std::system(("rm -rf '" + folder + "'").c_str());
     return ok ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 // Scheme save/load throughput against a plain copy, on the Win32 file layer
-// (run it under Wine). The store goes into a new folder under %TEMP%.
+// (run it under Wine). Works in a new folder under %TEMP%, removed at the end.
+//   wine scheme_bench_win.exe [rounds]
 #include <windows.h>
 
 #include <cstdio>
@@ -11,33 +12,25 @@
 
 namespace {
 
-// The Win32 files with the host folder moved to the benchmark's folder.
-class BenchFiles final : public tolvar::SchemeFileSystem {
-public:
-    explicit BenchFiles(std::string host) : host_(std::move(host)) {}
-    Handle OpenRead(const char *p) override { return inner_.OpenRead(p); }
-    Handle CreateWrite(const char *p, bool s) override { return inner_.CreateWrite(p, s); }
-    bool Read(Handle f, void *b, uint32_t n, uint32_t *got) override
-    {
-        return inner_.Read(f, b, n, got);
+void RemoveTree(const std::string &folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string path = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
     }
-    bool Write(Handle f, const void *b, uint32_t n) override { return inner_.Write(f, b, n); }
-    bool Size(Handle f, uint64_t *s) override { return inner_.Size(f, s); }
-    void Close(Handle f) override { inner_.Close(f); }
-    PathKind Probe(const char *p) override { return inner_.Probe(p); }
-    bool CreateFolder(const char *p) override { return inner_.CreateFolder(p); }
-    bool Find(const char *p, uint64_t *s) override { return inner_.Find(p, s); }
-    bool Remove(const char *p) override { return inner_.Remove(p); }
-    bool Rename(const char *a, const char *b) override { return inner_.Rename(a, b); }
-    bool HostFolder(char *out, size_t size) override
-    {
-        return lstrcpynA(out, host_.c_str(), static_cast<int>(size)) && host_.size() < size;
-    }
-
-private:
-    tolvar::Win32SchemeFiles inner_;
-    std::string host_;
-};
+    RemoveDirectoryA(folder.c_str());
+}
 
 } // namespace
 
@@ -45,14 +38,17 @@ int main(int argc, char **argv)
 {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    std::string host = std::string(temp) + "tolvar-scheme-bench-" +
-                       std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(host.c_str(), nullptr);
-    BenchFiles files(host);
+    const std::string host = std::string(temp) + "tolvar-scheme-bench-" +
+                             std::to_string(GetCurrentProcessId());
+    if (!CreateDirectoryA(host.c_str(), nullptr)) {
+        std::fprintf(stderr, "cannot create %s\n", host.c_str());
+        return 1;
+    }
+    tolvar::Win32SchemeFiles files;
     tolvar::bench::SchemeBenchConfig config;
     if (argc > 1)
         config.rounds = std::atoi(argv[1]);
-    bool ok = tolvar::bench::RunSchemeBench(files, host, config);
-    std::printf("(folder %s; remove it when done)\n", host.c_str());
+    const bool ok = tolvar::bench::RunSchemeBench(files, host, config);
+    RemoveTree(host);
     return ok ? 0 : 1;
 }
