@@ -1,12 +1,16 @@
 // Fuzz target for the scheme reader: the input is a whole scheme file, read
-// from an in-memory file system into an in-memory resource store. Besides
-// the sanitizers' checks it aborts when a load leaves a temporary file or an
-// open handle, writes outside "Sounds"/"Icons", or succeeds with a path that
-// is neither empty, a plain name nor a file of the store; and when a record
-// that decodes does not survive encoding and decoding again unchanged.
+// from an in-memory file system into an in-memory resource store that holds
+// a few files already (one of them unreadable). Besides the sanitizers'
+// checks it aborts when a load leaves a temporary file or an open handle,
+// writes outside "Sounds"/"Icons", changes a file that was there before,
+// succeeds with a path that is neither empty, a plain name nor a readable
+// file of the store; and when a record that decodes does not survive
+// encoding and decoding again unchanged.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "options/scheme/scheme_format.h"
@@ -35,9 +39,19 @@ void CheckLoad(const uint8_t *data, size_t size)
 {
     MemoryFiles fs;
     fs.files["C:\\Host\\in.tvs"].assign(data, data + size);
-    // One existing store file, so that reuse and counted names are reached.
+    // Existing store files, so that reuse, comparisons and counted names are
+    // reached; b.wav cannot be read, so it must never be taken as equal.
     fs.folders.insert("C:\\Host\\Sounds");
-    fs.files["C:\\Host\\Sounds\\a.wav"] = {'a'};
+    fs.folders.insert("C:\\Host\\Icons");
+    const std::map<std::string, std::vector<uint8_t>> before = {
+        {"C:\\Host\\Sounds\\a.wav", {'a'}},
+        {"C:\\Host\\Sounds\\a001.wav", {'a', 'a'}},
+        {"C:\\Host\\Sounds\\b.wav", {'b'}},
+        {"C:\\Host\\Icons\\c.ico", {0, 0x5E, 'c'}},
+    };
+    for (const auto &f : before)
+        fs.files[f.first] = f.second;
+    fs.unreadable.insert("C:\\Host\\Sounds\\b.wav");
 
     RecordingCollection loaded;
     bool ok = ReadSchemeFile(fs, "C:\\Host\\in.tvs", loaded);
@@ -48,7 +62,8 @@ void CheckLoad(const uint8_t *data, size_t size)
               StartsWith(path, "C:\\Host\\Icons\\"));
         Check(path.find(kStoreTempFileName) == std::string::npos);
     }
-    Check(fs.files["C:\\Host\\Sounds\\a.wav"] == std::vector<uint8_t>{'a'});
+    for (const auto &f : before)
+        Check(fs.files[f.first] == f.second);
     if (!ok)
         return;
     for (const KeyItem &item : loaded.items)
@@ -57,7 +72,7 @@ void CheckLoad(const uint8_t *data, size_t size)
             Check(std::memchr(path, 0, TV_PATH_SIZE) != nullptr);
             if (!*path || IsPlainFileName(path))
                 continue;
-            Check(fs.files.count(path) == 1);
+            Check(fs.files.count(path) == 1 && fs.unreadable.count(path) == 0);
             Check(StartsWith(path, IsIconField(f) ? "C:\\Host\\Icons\\" : "C:\\Host\\Sounds\\"));
         }
 }
