@@ -18,9 +18,12 @@ inline bool Held(int vk)
     return vk != 0 && (GetKeyState(vk) & 0x8000) != 0;
 }
 
-ModifierStates ReadModifierStates(bool isNtPlatform)
+// Reads the six states of the thread receiving the event; the scan calls it
+// once, at the first entry with the event's key code, so an event that no
+// entry watches costs no GetKeyState at all.
+ModifierStates ReadHeldModifiers(void *)
 {
-    const ModifierKeySet keys = ModifierKeysFor(isNtPlatform);
+    const ModifierKeySet keys = ModifierKeysFor(g_channel.isNtPlatform);
     ModifierStates s;
     s.ctrlHeld = Held(keys.ctrl);
     s.altHeld = Held(keys.alt);
@@ -39,11 +42,11 @@ void ScanAndReport(void *context)
     const ChannelState &c = g_channel;
     const KeyEvent event = MakeKeyEvent(static_cast<int32_t>(call.wParam),
                                         static_cast<uint32_t>(call.lParam));
-    const ModifierStates held = ReadModifierStates(c.isNtPlatform);
 
     volatile KeyEventChannel *block = c.view;
     const int32_t index = FindMatchingEntry(ChannelTable(c.view), block->entryCount,
-                                            c.entryCapacity, event, held, c.isNtPlatform);
+                                            c.entryCapacity, event, ReadHeldModifiers, nullptr,
+                                            c.isNtPlatform);
     if (index < 0)
         return;
 

@@ -79,7 +79,7 @@ uint32_t EntryCapacity(size_t viewBytes)
 
 int32_t FindMatchingEntry(const KeyTableEntry *table, int32_t entryCount,
                           uint32_t capacity, const KeyEvent &event,
-                          const ModifierStates &held, bool isNtPlatform)
+                          ReadModifierStates readStates, void *context, bool isNtPlatform)
 {
     if (entryCount <= 0)
         return -1;
@@ -88,10 +88,16 @@ int32_t FindMatchingEntry(const KeyTableEntry *table, int32_t entryCount,
                                ? static_cast<uint32_t>(entryCount)
                                : capacity;
     const int32_t vk = event.vk;
+    ModifierStates held = {};
+    bool haveStates = false;
     for (uint32_t i = 0; i < count; ++i) {
         // The common case costs one comparison of key codes.
         if (table[i].keyCode != vk)
             continue;
+        if (!haveStates) {
+            held = readStates(context);
+            haveStates = true;
+        }
         if (EntryMatches(event, held, isNtPlatform, table[i].keyCode, table[i].modifiers))
             return static_cast<int32_t>(i);
     }

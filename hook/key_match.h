@@ -2,9 +2,10 @@
  * key_match.h - the matching rule of the keyboard hook, as pure functions.
  *
  * The hook procedure gathers its inputs (the event's virtual-key code, two
- * bits of lParam, six modifier states read once with GetKeyState, the
- * platform kind) and hands them here; nothing in this file touches the
- * platform, so the rule is exercised natively under sanitizers.
+ * bits of lParam, the platform kind, and a way to read the six modifier
+ * states with GetKeyState when an entry needs them) and hands them here;
+ * nothing in this file touches the platform, so the rule is exercised
+ * natively under sanitizers.
  */
 #ifndef TOLVAR_HOOK_KEY_MATCH_H
 #define TOLVAR_HOOK_KEY_MATCH_H
@@ -63,12 +64,18 @@ int32_t ReportedState(const KeyEvent &event, bool lockToggledOn);
 // How many whole entries fit in a view of viewBytes bytes after the header.
 uint32_t EntryCapacity(size_t viewBytes);
 
+// Gives the six modifier states of the event being scanned.
+using ReadModifierStates = ModifierStates (*)(void *context);
+
 // Scans table[0 .. min(entryCount, capacity)) in order and returns the index
 // of the first matching entry, or -1. entryCount is signed: 0 or negative
-// means an empty table. No allocation, no call out of this file.
+// means an empty table. The modifier states matter only for an entry with
+// the event's key code: readStates(context) is called once, at the first
+// such entry, and not at all when there is none. No allocation; the scan
+// itself calls nothing out of this file.
 int32_t FindMatchingEntry(const KeyTableEntry *table, int32_t entryCount,
                           uint32_t capacity, const KeyEvent &event,
-                          const ModifierStates &held, bool isNtPlatform);
+                          ReadModifierStates readStates, void *context, bool isNtPlatform);
 
 }  // namespace tolvar
 

@@ -186,6 +186,18 @@ KeyTableEntry E(int32_t key, ModifierFlags flags, uint8_t spare = 0)
     return e;
 }
 
+// Hands the scan a fixed set of states and counts how often it asks.
+struct CountingStates {
+    ModifierStates held;
+    int reads = 0;
+    static ModifierStates Read(void *self)
+    {
+        CountingStates &s = *static_cast<CountingStates *>(self);
+        ++s.reads;
+        return s.held;
+    }
+};
+
 }  // namespace
 
 TEST(KeyScan, FirstMatchWinsAndCountBounds)
@@ -208,27 +220,32 @@ TEST(KeyScan, FirstMatchWinsAndCountBounds)
         int32_t count;
         uint32_t capacity;
         int32_t expected;
+        int reads;  // the states are read once, and only when a key code is equal
     } const cases[] = {
-        {"num lock first", kVkNumLock, "", n, 100, 0},
-        {"ctrl+A: first duplicate", 'A', "c", n, 100, 1},
-        {"A plain: any-modifiers shadows", 'A', "", n, 100, 3},
-        {"A with alt: any-modifiers", 'A', "a", n, 100, 3},
-        {"caps: exact entry skipped", kVkCapital, "", n, 100, 6},
-        {"B with spare bytes", 'B', "", n, 100, 7},
-        {"no such key", 'Z', "", n, 100, -1},
-        {"count zero", kVkNumLock, "", 0, 100, -1},
-        {"count negative", kVkNumLock, "", -1, 100, -1},
-        {"count most negative", kVkNumLock, "", INT32_MIN, 100, -1},
-        {"count cuts table", 'B', "", 7, 100, -1},
-        {"count one", 'A', "c", 1, 100, -1},
-        {"capacity cuts huge count", 'B', "", 1000000, 7, -1},
-        {"capacity reaches last", 'B', "", 1000000, 8, 7},
-        {"capacity zero", kVkNumLock, "", n, 0, -1},
+        {"num lock first", kVkNumLock, "", n, 100, 0, 1},
+        {"ctrl+A: first duplicate", 'A', "c", n, 100, 1, 1},
+        {"A plain: any-modifiers shadows", 'A', "", n, 100, 3, 1},
+        {"A with alt: any-modifiers", 'A', "a", n, 100, 3, 1},
+        {"caps: exact entry skipped", kVkCapital, "", n, 100, 6, 1},
+        {"B with spare bytes", 'B', "", n, 100, 7, 1},
+        {"no such key", 'Z', "", n, 100, -1, 0},
+        {"count zero", kVkNumLock, "", 0, 100, -1, 0},
+        {"count negative", kVkNumLock, "", -1, 100, -1, 0},
+        {"count most negative", kVkNumLock, "", INT32_MIN, 100, -1, 0},
+        {"count cuts table", 'B', "", 7, 100, -1, 0},
+        {"count one", 'A', "c", 1, 100, -1, 0},
+        {"capacity cuts huge count", 'B', "", 1000000, 7, -1, 0},
+        {"capacity reaches last", 'B', "", 1000000, 8, 7, 1},
+        {"capacity zero", kVkNumLock, "", n, 0, -1, 0},
     };
-    for (const auto &c : cases)
+    for (const auto &c : cases) {
+        CountingStates states{H(c.held)};
         EXPECT_EQ(c.expected, FindMatchingEntry(table.data(), c.count, c.capacity,
-                                                KeyEvent{c.vk, false, false}, H(c.held), true))
+                                                KeyEvent{c.vk, false, false},
+                                                CountingStates::Read, &states, true))
             << c.label;
+        EXPECT_EQ(c.reads, states.reads) << c.label;
+    }
 }
 
 TEST(KeyScan, OnlyEntriesWithinCapacityAreRead)
@@ -237,8 +254,10 @@ TEST(KeyScan, OnlyEntriesWithinCapacityAreRead)
     const uint32_t capacity = EntryCapacity(TV_CHANNEL_SIZE(3));
     ASSERT_EQ(3u, capacity);
     std::vector<KeyTableEntry> table(capacity, E('Q', 0));
+    CountingStates states{H("")};
     EXPECT_EQ(-1, FindMatchingEntry(table.data(), 1000000, capacity,
-                                    KeyEvent{'Z', false, false}, H(""), true));
+                                    KeyEvent{'Z', false, false}, CountingStates::Read, &states,
+                                    true));
 }
 
 TEST(KeyScan, EntryCapacityOfViews)
