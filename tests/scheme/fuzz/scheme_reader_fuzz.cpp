@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <strings.h>
 #include <string>
 #include <vector>
 
@@ -60,7 +61,7 @@ void CheckLoad(const uint8_t *data, size_t size)
         const std::string &path = f.first;
         Check(path == "C:\\Host\\in.tvs" || StartsWith(path, "C:\\Host\\Sounds\\") ||
               StartsWith(path, "C:\\Host\\Icons\\"));
-        Check(path.find(kStoreTempFileName) == std::string::npos);
+        Check(strcasecmp(LastPathComponent(path.c_str()), kStoreTempFileName) != 0);
     }
     for (const auto &f : before)
         Check(fs.files[f.first] == f.second);
