@@ -2,14 +2,12 @@
 # ctest's emulator for Windows programs: runs one under Wine in the prefix
 # that scripts/wine-session.sh prepared for this run.
 #
-# Where Wine runs under qemu emulation, the emulator now and then ends a
-# Wine process in the middle of a test for reasons of its own (X errors,
-# "unexpected trap"). A GoogleTest program that ends without its summary is
-# then resumed with the tests that have no result yet; the test that was
-# running when it ended is tried again, at most TOLVAR_WINE_RETRIES times
-# (default 2). A test that fails is never retried, and a test that ends the
-# process every time counts as failed. On machines that run 32-bit code
-# natively the program runs once, as it is.
+# Where Wine runs under qemu emulation, a GoogleTest program that ends
+# without its summary (the process died inside a test) is resumed with the
+# tests that have no result yet, so that one death does not hide the results
+# of the rest. The test that was running when the process ended counts as
+# failed and is not run again; no test is ever retried. On machines that run
+# 32-bit code natively the program runs once, as it is.
 #
 # The program writes into a file that is shown as it grows, never into
 # ctest's pipe: Wine services that the program happens to start inherit its
@@ -50,10 +48,8 @@ if [ $resumable = 0 ]; then
   exit "$status"
 fi
 
-retries=${TOLVAR_WINE_RETRIES:-2}
 done_tests=()      # tests with a result: never run again
-failed_tests=()    # failed, or ended the process more than the retries allow
-declare -A crashes=()
+failed_tests=()    # failed, or ended the process
 
 while :; do
   filter=
@@ -76,21 +72,14 @@ while :; do
   current=$(tr -d '\r' <"$log" | sed -nE 's/^\[ RUN +\] ([A-Za-z0-9_/.]+)$/\1/p' | tail -1)
   if [ -z "$current" ] || printf '%s\n' "${done_tests[@]}" | grep -qxF "$current"; then
     # Ended before the first test or after the last one had its result.
-    crashes[outside]=$(( ${crashes[outside]:-0} + 1 ))
     echo "wine-exec: the process ended (status $status) outside any test" >&2
-    if [ "${crashes[outside]}" -gt "$retries" ]; then
-      failed_tests+=("(outside a test)")
-      break
-    fi
-    continue
+    failed_tests+=("(outside a test)")
+    break
   fi
-  crashes[$current]=$(( ${crashes[$current]:-0} + 1 ))
-  echo "wine-exec: the process ended (status $status) inside $current," \
-       "crash ${crashes[$current]} of that test; resuming the remaining tests" >&2
-  if [ "${crashes[$current]}" -gt "$retries" ]; then
-    done_tests+=("$current")
-    failed_tests+=("$current")
-  fi
+  echo "wine-exec: the process ended (status $status) inside $current, which counts as" \
+       "failed; resuming the remaining tests" >&2
+  done_tests+=("$current")
+  failed_tests+=("$current")
 done
 
 if [ ${#failed_tests[@]} -gt 0 ]; then

@@ -57,6 +57,18 @@ wine_session_start() {
   # start and after every shell-link save fails at once instead of costing
   # a whole process start (a minute of CPU under emulation) each time.
   rm -f "$_ws_prefix/drive_c/windows/system32/winemenubuilder.exe"
+  # Every program of the run opens inside one Wine virtual desktop (an X
+  # window of its own, with a taskbar and a notification area). Focus then
+  # moves between windows inside Wine only: no X focus event arrives late
+  # and resets the key state that a test has just typed.
+  cat >> "$_ws_prefix/user.reg" <<'REG'
+
+[Software\\Wine\\Explorer] 1700000000
+"Desktop"="Default"
+
+[Software\\Wine\\Explorer\\Desktops] 1700000000
+"Default"="1280x1024"
+REG
   mkdir -p "$run_dir/home"
 
   dispfile="$run_dir/display"
