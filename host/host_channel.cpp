@@ -1,54 +1,54 @@
-// The host's end of the key-event channel.
+// Tolvar.exe's end of the key-event channel.
 #include "host/host_channel.h"
 
 #include <string.h>
 
 namespace tolvar {
 
-namespace {
-
-HANDLE CreateNew(HANDLE h)
-{
-    // An object that already existed belongs to another host.
-    if (h && GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(h);
-        return nullptr;
-    }
-    return h;
-}
-
-}  // namespace
-
-bool HostChannel::Create(const std::vector<KeyTableEntry> &table)
+bool HostChannel::Create(const std::vector<KeyTableEntry> &table, size_t capacity,
+                         bool *alreadyExists)
 {
     Close();
-    // Room for the table with a little spare, so that small edits fit.
-    const DWORD bytes = TV_CHANNEL_SIZE(table.size() + 16);
-    mapping_ = CreateNew(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                            bytes, TV_CHANNEL_MAPPING_NAME));
+    *alreadyExists = false;
+    auto createNew = [alreadyExists](HANDLE h) -> HANDLE {
+        // An object that already existed belongs to another program.
+        if (h && GetLastError() == ERROR_ALREADY_EXISTS) {
+            CloseHandle(h);
+            *alreadyExists = true;
+            return nullptr;
+        }
+        return h;
+    };
+    const DWORD bytes = TV_CHANNEL_SIZE(capacity);
+    mapping_ = createNew(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, bytes,
+                                            TV_CHANNEL_MAPPING_NAME));
     if (mapping_)
         view_ = static_cast<KeyEventChannel *>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, 0));
     if (view_) {
-        capacity_ = (bytes - TV_KEY_TABLE_OFFSET) / sizeof(KeyTableEntry);
-        mutex_ = CreateNew(CreateMutexA(nullptr, FALSE, TV_CHANNEL_MUTEX_NAME));
+        capacity_ = capacity;
+        mutex_ = createNew(CreateMutexA(nullptr, FALSE, TV_CHANNEL_MUTEX_NAME));
     }
     if (mutex_)
-        matchEvent_ = CreateNew(CreateEventA(nullptr, FALSE, FALSE, TV_MATCH_EVENT_NAME));
+        matchEvent_ = createNew(CreateEventA(nullptr, FALSE, FALSE, TV_MATCH_EVENT_NAME));
     if (matchEvent_)
-        readyEvent_ = CreateNew(CreateEventA(nullptr, FALSE, FALSE, TV_READY_EVENT_NAME));
-    if (!readyEvent_) {
-        Close();
-        return false;
+        readyEvent_ = createNew(CreateEventA(nullptr, FALSE, FALSE, TV_READY_EVENT_NAME));
+    if (readyEvent_) {
+        memset(view_, 0, TV_KEY_TABLE_OFFSET);
+        if (ReplaceTable(table, INFINITE))
+            return true;
     }
-    memset(view_, 0, TV_KEY_TABLE_OFFSET);
-    return ReplaceTable(table);
+    Close();
+    return false;
 }
 
-bool HostChannel::ReplaceTable(const std::vector<KeyTableEntry> &table)
+bool HostChannel::ReplaceTable(const std::vector<KeyTableEntry> &table, DWORD timeoutMs)
 {
     if (!view_ || table.size() > capacity_)
         return false;
-    WaitForSingleObject(mutex_, INFINITE);
+    // WAIT_ABANDONED: a process died holding it; the mutex is ours now.
+    const DWORD wait = WaitForSingleObject(mutex_, timeoutMs);
+    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED)
+        return false;
     KeyTableEntry *entries = reinterpret_cast<KeyTableEntry *>(
         reinterpret_cast<unsigned char *>(view_) + TV_KEY_TABLE_OFFSET);
     if (!table.empty())
@@ -74,25 +74,19 @@ void HostChannel::Close()
     capacity_ = 0;
 }
 
-bool HookLibrary::Load()
+bool HookLibrary::Load(const std::string &path, DWORD *error)
 {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
+    Unload();
+    module_ = LoadLibraryA(path.c_str());
+    if (!module_) {
+        *error = GetLastError();
         return false;
-    char *slash = strrchr(path, '\\');
-    const char name[] = "TolvarEx.dll";
-    if (!slash || static_cast<size_t>(slash + 1 - path) + sizeof name > MAX_PATH)
-        return false;
-    memcpy(slash + 1, name, sizeof name);
-    module_ = LoadLibraryA(path);
-    if (!module_)
-        return false;
+    }
     setHook_ = reinterpret_cast<TvHookProc>(GetProcAddress(module_, TV_SET_HOOK_EXPORT));
     killHook_ = reinterpret_cast<TvHookProc>(GetProcAddress(module_, TV_KILL_HOOK_EXPORT));
     if (!setHook_ || !killHook_) {
         Unload();
-        SetLastError(ERROR_PROC_NOT_FOUND);
+        *error = ERROR_PROC_NOT_FOUND;
         return false;
     }
     return true;
@@ -158,14 +152,14 @@ DWORD WINAPI ReportListener::ThreadMain(void *param)
 void ReportListener::Answer()
 {
     // The reporting thread holds the mutex until we answer: read the fields
-    // without it.
+    // without it, answer, and only then act on the copy.
     const volatile KeyEventChannel *block = channel_->block();
     Report report;
     report.keyCode = block->matchedKeyCode;
     report.modifiers = block->matchedModifiers;
     report.state = block->matchedState;
-    callback_(report, context_);
     SetEvent(channel_->readyEvent());
+    callback_(report, context_);
 }
 
 }  // namespace tolvar

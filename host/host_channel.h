@@ -1,13 +1,15 @@
 /*
- * host_channel.h - the host's side of the key-event channel: it owns the four
- * named objects, loads the hook library after creating them, and answers
- * every report on a thread of its own that receives no keyboard input.
+ * host_channel.h - Tolvar.exe's side of the key-event channel: it owns the
+ * four named objects, loads the hook library after creating them, and
+ * answers every report on a thread of its own that receives no keyboard
+ * input.
  */
 #ifndef TOLVAR_HOST_HOST_CHANNEL_H
 #define TOLVAR_HOST_HOST_CHANNEL_H
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "tolvar/tolvar_host.h"
@@ -23,23 +25,25 @@ struct Report {
 class HostChannel {
 public:
     ~HostChannel() { Close(); }
-    // Creates the mapping (sized for the table), the mutex and the two
-    // auto-reset events, and writes the table. False if any already exists
-    // (another host runs) or cannot be created; then nothing is left open.
-    bool Create(const std::vector<KeyTableEntry> &table);
-    // Rewrites the table under the channel mutex; false if it does not fit.
-    bool ReplaceTable(const std::vector<KeyTableEntry> &table);
+    // Creates the mapping (room for capacity entries), the mutex and the two
+    // auto-reset events, and writes the table. False if any of them already
+    // exists (another program owns the channel) or cannot be created; then
+    // nothing is left open and *alreadyExists tells which case it was.
+    bool Create(const std::vector<KeyTableEntry> &table, size_t capacity, bool *alreadyExists);
+    // Rewrites the table under the channel mutex. False if the table does
+    // not fit or the mutex stayed taken for timeoutMs (a process stuck in
+    // the middle of a report); the old table then stays.
+    bool ReplaceTable(const std::vector<KeyTableEntry> &table, DWORD timeoutMs);
     void Close();
 
     KeyEventChannel *block() const { return view_; }
     HANDLE matchEvent() const { return matchEvent_; }
     HANDLE readyEvent() const { return readyEvent_; }
-    HANDLE mutex() const { return mutex_; }
 
 private:
     HANDLE mapping_ = nullptr;
     KeyEventChannel *view_ = nullptr;
-    DWORD capacity_ = 0;
+    size_t capacity_ = 0;
     HANDLE mutex_ = nullptr;
     HANDLE matchEvent_ = nullptr;
     HANDLE readyEvent_ = nullptr;
@@ -49,13 +53,12 @@ private:
 class HookLibrary {
 public:
     ~HookLibrary() { Unload(); }
-    // Loads the library beside this executable; false (with GetLastError
-    // preserved) when the load or either export is missing.
-    bool Load();
+    // Loads the library from path; false with the system's error code when
+    // the load fails or an export is missing.
+    bool Load(const std::string &path, DWORD *error);
     void SetHook() { if (setHook_) setHook_(); }
     void KillHook() { if (killHook_) killHook_(); }
     void Unload();
-    bool loaded() const { return module_ != nullptr; }
 
 private:
     HMODULE module_ = nullptr;
@@ -63,8 +66,10 @@ private:
     TvHookProc killHook_ = nullptr;
 };
 
-// Waits for the match event, hands each report to a callback and then sets
-// the ready event exactly once per report.
+// Waits for the match event; for each report it copies the three fields,
+// sets the ready event, and only then hands the copy to the callback, so
+// that nothing the program does with a report can delay the hook. The
+// callback runs on the listener's thread and must only post.
 class ReportListener {
 public:
     typedef void (*Callback)(const Report &report, void *context);

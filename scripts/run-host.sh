@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
-# Builds the Windows configuration and starts the reference host under Wine.
+# Builds Tolvar.exe, the indicator program, and runs it under Wine.
 #
-#   scripts/run-host.sh [host arguments]     e.g. --watch 0x14:0x80,65:1
+#   scripts/run-host.sh [Tolvar.exe switches]
 #
-# Without a DISPLAY it starts a private Wine world on a virtual display
-# (Xvfb) and runs the host in --demo mode: the host presses the lock keys
-# itself, prints each report and exits. Under emulation the first start of a
-# Windows program takes about a minute.
+# Without a DISPLAY it shows the program at work: a private virtual display
+# with a Wine desktop that has a taskbar and a notification area, a fresh
+# settings file, and Tolvar.exe --demo, which presses Caps Lock, Num Lock and
+# Scroll Lock with real key events (on, then off again). Every indication is
+# printed as it happens, and a screenshot of the desktop with the tray icons
+# and the on-screen display is saved under the build folder; the script
+# prints its path. The exit status is the program's (0: every indication
+# arrived).
+#
+# With a DISPLAY it runs Tolvar.exe there with the given switches.
 #   TOLVAR_BUILD_DIR=dir   build folder (default: build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${TOLVAR_BUILD_DIR:-$root/build}/win32
+build_root=${TOLVAR_BUILD_DIR:-$root/build}
+build=$build_root/win32
 
 # The same installation step as the test command: a fresh machine has neither
 # the cross compiler nor Wine.
@@ -18,17 +25,70 @@ bash "$root/scripts/bootstrap.sh"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-mingw.cmake" >/dev/null
-cmake --build "$build" -j "$(nproc)" --target TolvarHost TolvarEx
+cmake --build "$build" -j "$(nproc)" --target TolvarExe
 
-args=("$@")
-if [ -z "${DISPLAY:-}" ]; then
-  . "$root/scripts/wine-session.sh"
-  trap wine_session_stop EXIT
-  wine_session_start "$build/host-run"
-  [ ${#args[@]} -gt 0 ] || args=(--demo)
-  case " ${args[*]} " in *" --demo "*) ;; *) args+=(--demo) ;; esac
-else
+if [ -n "${DISPLAY:-}" ]; then
   . "$root/scripts/wine-env.sh"
+  cd "$build/bin"
+  exec wine Tolvar.exe "$@"
 fi
+
+. "$root/scripts/wine-session.sh"
+trap wine_session_stop EXIT
+run=$build/host-run
+wine_session_start "$run"
+
+# A virtual desktop with a taskbar, in which every later program opens.
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f >/dev/null 2>&1
+wine explorer /desktop=Default,1024x768 </dev/null >/dev/null 2>&1 &
+for _ in $(seq 1 600); do
+  xwininfo -root -tree 2>/dev/null | grep -q 'Wine desktop' && break
+  sleep 0.2
+done
+
+# Fresh settings: the defaults, with the display kept up long enough to be
+# seen in the screenshot and the Caps Lock display switched on.
+settings=$run/Tolvar.ini
+log=$run/indications.log
+rm -f "$log" "$settings"
+printf '[Tolvar]\r\nVersion=1\r\nCapsLockDisplay=1\r\nDisplayMilliseconds=4000\r\nKeys=3\r\n' > "$settings"
+n=1
+for key in '0x14 Caps Lock' '0x90 Num Lock' '0x91 Scroll Lock'; do
+  printf '[Key%d]\r\nCode=%s\r\nModifiers=0x80\r\nName="%s"\r\nHasIcon=1\r\nHasOffState=1\r\n' \
+    "$n" "${key%% *}" "${key#* }" >> "$settings"
+  n=$((n + 1))
+done
+: > "$log"
+
 cd "$build/bin"
-wine TolvarHost.exe "${args[@]}"
+wine Tolvar.exe --demo --no-splash --settings "$(winepath -w "$settings")" \
+     --log "$(winepath -w "$log")" "$@" </dev/null >"$run/tolvar.out" 2>&1 &
+pid=$!
+
+echo "Tolvar.exe runs; indications (ms, key, modifiers, state, name, icon, sound):"
+printed=0
+shot=""
+show_new_lines() {
+  local lines
+  lines=$(wc -l < "$log")
+  if [ "$lines" -gt "$printed" ]; then
+    sed -n "$((printed + 1)),${lines}p" "$log" | tr -d '\r' | sed 's/^/  /'
+    printed=$lines
+  fi
+}
+while kill -0 "$pid" 2>/dev/null; do
+  show_new_lines
+  # All three lock keys on: the tray, the display and the Caps Lock display.
+  if [ -z "$shot" ] && [ "$printed" -ge 3 ]; then
+    shot=$build_root/tolvar-desktop.png
+    import -window root -crop 1024x768+0+0 "$shot"
+    echo "screenshot: $shot"
+  fi
+  sleep 0.1
+done
+status=0
+wait "$pid" || status=$?
+show_new_lines
+echo "Tolvar.exe ended with status $status ($printed indications)"
+exit "$status"

@@ -1,0 +1,124 @@
+/*
+ * indicator.h - Tolvar.exe while it runs: the hidden window that receives
+ * reports, tray clicks and commands; the settings and everything made from
+ * them (the hook's table, the icons, the tray); the two displays.
+ *
+ * Everything here runs on the program's one UI thread, except
+ * OnReportFromHook, which the report listener calls on its own thread after
+ * it has answered the hook, and which only posts.
+ *
+ *   indicator_startup.cpp   start in the order the libraries need, stop
+ *   indicator_window.cpp    window procedure, tray menu, commands
+ *   indicator_reports.cpp   a report becomes an indication
+ *   options_round_trip.cpp  the options dialog's load and save callbacks
+ */
+#ifndef TOLVAR_HOST_INDICATOR_H
+#define TOLVAR_HOST_INDICATOR_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "host/command_line.h"
+#include "host/demo.h"
+#include "host/host_channel.h"
+#include "host/indication_log.h"
+#include "host/key_visuals.h"
+#include "host/on_screen_display.h"
+#include "host/options_library.h"
+#include "host/report_timing.h"
+#include "host/settings.h"
+#include "host/tray_icons.h"
+
+namespace tolvar {
+
+// The class of the hidden window; a second start finds the first by it.
+extern const char kIndicatorWindowClass[];
+
+enum : UINT {
+    kMsgReport = WM_APP + 1,       // wParam: PackReport(), lParam: report number
+    kMsgTray = WM_APP + 2,         // the tray icons' mouse messages
+    kMsgOpenOptions = WM_APP + 3,  // sent by a second start
+    kMsgStarted = WM_APP + 4,      // notices and the splash, once running
+};
+
+class Indicator {
+public:
+    Indicator();
+    ~Indicator();
+    // Runs the program until Exit; returns its exit code.
+    int Run(const CommandLine &line);
+
+private:
+    // indicator_startup.cpp
+    bool StartUp();
+    void ShutDown();
+    bool Fail(const std::string &text);
+    void LoadSettings();
+    void ReadLockStates();
+    void TurnNumLockOn();
+    int ExpectedDemoIndications() const;
+
+    // indicator_window.cpp
+    static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnStarted();
+    void OnTray(UINT mouseMessage);
+    void ShowMenu();
+    void OnCommand(UINT id);
+    void OpenOptions();
+    void OpenGuide();
+    void Warn(const std::string &text);
+
+    // indicator_reports.cpp
+    static void OnReportFromHook(const Report &report, void *context);
+    void OnReport(WPARAM packed, LPARAM number);
+    void Indicate(size_t key, int32_t state);
+    int32_t &StateOf(size_t key);
+    int32_t &LockState(int32_t keyCode);
+    void RefreshTray();
+    void UpdateTrayIcon(size_t key);
+    void UpdateCapsLockDisplay();
+
+    // options_round_trip.cpp
+    static int32_t WINAPI LoadForOptions(KeyCollection *collection, void *context);
+    static int32_t WINAPI SaveFromOptions(KeyCollection *collection, void *context);
+    void ApplySettings(const Settings &next);
+    void SaveSettings();
+
+    CommandLine line_;
+    HINSTANCE instance_ = nullptr;
+    HWND window_ = nullptr;
+    UINT taskbarCreated_ = 0;
+    DWORD startTick_ = 0;
+    bool running_ = false;
+
+    std::string settingsPath_;
+    bool settingsWritable_ = true;
+    Settings settings_;
+    std::vector<std::string> notices_;  // shown once the program runs
+
+    HostChannel channel_;
+    ReportListener listener_;
+    HookLibrary hook_;
+    bool hookSet_ = false;
+    OptionsLibrary options_;
+    std::string optionsProblem_;
+
+    TrayIcons tray_;
+    KeyVisuals visuals_;
+    DisplayWindow display_;
+    DisplayWindow capsLockDisplay_;
+    HICON capsLockIcon_ = nullptr;
+    IndicationLog log_;
+    ReportTiming timing_;
+    Demo demo_;
+
+    std::vector<int32_t> keyStates_;  // per key; lock keys use lockStates_
+    int32_t lockStates_[3] = {0, 0, 0};
+};
+
+}  // namespace tolvar
+
+#endif  // TOLVAR_HOST_INDICATOR_H

@@ -1,0 +1,135 @@
+// Reports of the hook become indications: tray icon, sound, display, log.
+#include "host/indicator.h"
+
+#include <shellapi.h>
+
+#include "common/virtual_keys.h"
+#include "host/indication.h"
+#include "host/sound_player.h"
+
+namespace tolvar {
+
+namespace {
+
+LONG g_reportNumber = 0;
+
+WPARAM PackReport(const Report &report)
+{
+    return static_cast<WPARAM>(report.keyCode & 0xFF) |
+           (static_cast<WPARAM>(report.modifiers) << 8) |
+           (static_cast<WPARAM>(report.state ? 1 : 0) << 16);
+}
+
+UINT TrayId(size_t key)
+{
+    return static_cast<UINT>(key + 1);
+}
+
+size_t TooltipCapacity()
+{
+    NOTIFYICONDATAA data;
+    return sizeof data.szTip;
+}
+
+}  // namespace
+
+void Indicator::OnReportFromHook(const Report &report, void *context)
+{
+    // The listener's thread, after it answered the hook: note and post only.
+    Indicator *self = static_cast<Indicator *>(context);
+    const LONG number = InterlockedIncrement(&g_reportNumber);
+    self->timing_.Seen(number);
+    PostMessageA(self->window_, kMsgReport, PackReport(report), number);
+}
+
+int32_t &Indicator::LockState(int32_t keyCode)
+{
+    return lockStates_[keyCode == kVkCapital ? 0 : keyCode == kVkNumLock ? 1 : 2];
+}
+
+int32_t &Indicator::StateOf(size_t key)
+{
+    // A lock key's toggle belongs to the key, whichever entry reported it.
+    const int32_t keyCode = settings_.keys[key].keyCode;
+    return IsToggleKeyCode(keyCode) ? LockState(keyCode) : keyStates_[key];
+}
+
+void Indicator::OnReport(WPARAM packed, LPARAM number)
+{
+    const int32_t keyCode = static_cast<int32_t>(packed & 0xFF);
+    const uint8_t modifiers = static_cast<uint8_t>((packed >> 8) & 0xFF);
+    const int32_t state = static_cast<int32_t>((packed >> 16) & 1);
+    const int key = running_ ? FindReportedKey(settings_, keyCode, modifiers) : -1;
+    if (key < 0) {
+        // The program's own Caps Lock entry, or a key removed meanwhile.
+        if (IsToggleKeyCode(keyCode))
+            LockState(keyCode) = state;
+        UpdateCapsLockDisplay();
+        return;
+    }
+    // A notification area that appeared without announcing itself.
+    if (!tray_.AllShown())
+        tray_.AddMissing();
+    const KeySetting &setting = settings_.keys[static_cast<size_t>(key)];
+    int32_t &last = StateOf(static_cast<size_t>(key));
+    const bool indicate = ShouldIndicate(setting, last, state);
+    const bool changed = last != state;
+    last = state;
+    if (indicate) {
+        Indicate(static_cast<size_t>(key), state);
+        timing_.Shown(static_cast<LONG>(number));
+    } else if (changed && setting.hasIcon) {
+        UpdateTrayIcon(static_cast<size_t>(key));
+    }
+    UpdateCapsLockDisplay();
+}
+
+void Indicator::Indicate(size_t key, int32_t state)
+{
+    const KeySetting &setting = settings_.keys[key];
+    const bool on = state != 0;
+    const StateVisual &visual = visuals_.Get(key, on);
+    if (setting.hasIcon)
+        UpdateTrayIcon(key);
+    const std::string played = PlayIndicationSound(ChooseSound(settings_, setting, on), instance_);
+    if (settings_.showDisplay) {
+        const char *detail = HasToggleState(setting) ? (on ? "on" : "off") : "pressed";
+        display_.Show(setting.name, detail, on, visual.large, settings_.displayMs);
+    }
+    log_.Write(FormatLogLine(GetTickCount() - startTick_, setting.keyCode, setting.modifiers, state,
+                             setting.name, visual.shown, played));
+    demo_.Indicated();
+}
+
+void Indicator::UpdateTrayIcon(size_t key)
+{
+    const KeySetting &setting = settings_.keys[key];
+    const bool on = StateOf(key) == 1;
+    tray_.Update(TrayId(key), visuals_.Get(key, on).small,
+                 TooltipText(setting.name, on, TooltipCapacity()));
+}
+
+void Indicator::RefreshTray()
+{
+    std::vector<TrayIcons::Icon> icons;
+    for (size_t i = 0; i < settings_.keys.size(); ++i) {
+        const KeySetting &setting = settings_.keys[i];
+        if (!setting.active || !setting.hasIcon)
+            continue;
+        const bool on = StateOf(i) == 1;
+        icons.push_back({TrayId(i), visuals_.Get(i, on).small,
+                         TooltipText(setting.name, on, TooltipCapacity())});
+    }
+    tray_.Replace(icons);
+}
+
+void Indicator::UpdateCapsLockDisplay()
+{
+    const bool show = settings_.capsLockDisplay && LockState(kVkCapital) == 1;
+    if (show && !capsLockDisplay_.visible())
+        capsLockDisplay_.Show("Caps Lock is on", "", true, capsLockIcon_, 0);
+    else if (!show && capsLockDisplay_.visible())
+        capsLockDisplay_.Hide();
+}
+
+}  // namespace tolvar

@@ -1,0 +1,233 @@
+// Starting and stopping, in the order the libraries need: the channel before
+// the hook library loads, the tray before the hook reports, the hook removed
+// before the channel closes.
+#include "host/indicator.h"
+
+#include <commctrl.h>
+
+#include "common/virtual_keys.h"
+#include "host/resources/resource_ids.h"
+#include "host/settings_file.h"
+
+namespace tolvar {
+
+namespace {
+
+// Every key a settings file may hold, and the entry the Caps Lock display
+// may add: fixed, so that the channel never has to grow.
+const size_t kChannelCapacity = kMaxKeys + 1;
+
+std::string SystemMessage(DWORD error)
+{
+    char text[256] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                   text, sizeof text, nullptr);
+    std::string s = text;
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ' || s.back() == '.'))
+        s.pop_back();
+    return s.empty() ? "error " + std::to_string(error) : s + " (error " + std::to_string(error) + ")";
+}
+
+}  // namespace
+
+const char kIndicatorWindowClass[] = "TolvarIndicatorWindow";
+
+Indicator::Indicator() {}
+
+Indicator::~Indicator()
+{
+    ShutDown();
+}
+
+int Indicator::Run(const CommandLine &line)
+{
+    line_ = line;
+    instance_ = GetModuleHandleA(nullptr);
+    startTick_ = GetTickCount();
+    if (!StartUp()) {
+        ShutDown();
+        return 1;
+    }
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    const int result = line_.demo ? demo_.result() : 0;
+    ShutDown();
+    return result;
+}
+
+bool Indicator::Fail(const std::string &text)
+{
+    MessageBoxA(nullptr, text.c_str(), "Tolvar", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+    return false;
+}
+
+void Indicator::LoadSettings()
+{
+    settingsPath_ = line_.settingsPath.empty() ? DefaultSettingsPath() : FullPath(line_.settingsPath);
+    settings_ = DefaultSettings();
+    const SettingsLoad load = LoadSettingsFile(settingsPath_, &settings_);
+    if (load.kind != SettingsLoad::kUnreadable)
+        return;
+    settings_ = DefaultSettings();
+    std::string notice = "Tolvar could not read its settings file\n" + settingsPath_ + "\n(" +
+                         load.problem + ").\n\n";
+    if (!load.asidePath.empty()) {
+        notice += "The file has been kept as\n" + load.asidePath +
+                  "\n\nTolvar starts with its default settings.";
+    } else {
+        // Saving would overwrite what could not be moved away.
+        settingsWritable_ = false;
+        notice += "The file could not be renamed, so Tolvar leaves it as it is, starts with its "
+                  "default settings and saves no changes until it is restarted.";
+    }
+    notices_.push_back(notice);
+}
+
+void Indicator::ReadLockStates()
+{
+    // The toggle bits as the system holds them now, not assumed.
+    LockState(kVkCapital) = GetKeyState(VK_CAPITAL) & 1;
+    LockState(kVkNumLock) = GetKeyState(VK_NUMLOCK) & 1;
+    LockState(kVkScroll) = GetKeyState(VK_SCROLL) & 1;
+}
+
+void Indicator::TurnNumLockOn()
+{
+    // A real key press: the hook reports it, and the tray follows.
+    INPUT inputs[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = VK_NUMLOCK;
+        inputs[i].ki.wScan = static_cast<WORD>(MapVirtualKeyA(VK_NUMLOCK, 0));
+        inputs[i].ki.dwFlags = KEYEVENTF_EXTENDEDKEY | (i ? KEYEVENTF_KEYUP : 0);
+    }
+    SendInput(2, inputs, sizeof inputs[0]);
+}
+
+int Indicator::ExpectedDemoIndications() const
+{
+    int expected = 0;
+    for (int32_t vk : {kVkCapital, kVkNumLock, kVkScroll}) {
+        const bool watched = FindReportedKey(settings_, vk, TV_MOD_ANY_MODIFIERS) >= 0 ||
+                             FindReportedKey(settings_, vk, 0) >= 0;
+        expected += watched ? 1 : 0;
+    }
+    return expected;
+}
+
+bool Indicator::StartUp()
+{
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    LoadSettings();
+    keyStates_.assign(settings_.keys.size(), -1);
+
+    if (!line_.logPath.empty()) {
+        DWORD error = 0;
+        if (!log_.Open(FullPath(line_.logPath), &error))
+            return Fail("Tolvar cannot open its log file\n" + line_.logPath + "\n" + SystemMessage(error));
+    }
+    if (!line_.timingPath.empty())
+        timing_.Enable();
+
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance_;
+    wc.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(IDI_PROGRAM));
+    wc.lpszClassName = kIndicatorWindowClass;
+    if (!RegisterClassA(&wc))
+        return Fail("Tolvar cannot register its window class.\n" + SystemMessage(GetLastError()));
+    // Hidden, but top-level: the shell's "TaskbarCreated" reaches only those.
+    window_ = CreateWindowExA(0, kIndicatorWindowClass, "Tolvar", WS_POPUP, 0, 0, 0, 0, nullptr,
+                              nullptr, instance_, this);
+    if (!window_)
+        return Fail("Tolvar cannot create its window.\n" + SystemMessage(GetLastError()));
+    taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    display_.Create(instance_, window_, DisplayWindow::kIndication);
+    capsLockDisplay_.Create(instance_, window_, DisplayWindow::kCapsLock);
+    capsLockIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_CAPS_ON), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXSMICON),
+                                                  GetSystemMetrics(SM_CYSMICON), 0));
+
+    if (!options_.Load(BesideProgram("Tolvar.dll"), &optionsProblem_)) {
+        notices_.push_back("Tolvar cannot load Tolvar.dll from\n" + ProgramFolder() + "\n(" +
+                           optionsProblem_ + ").\n\nThe keys are indicated as set, but the options, "
+                           "the About box and the splash window are unavailable. Reinstalling "
+                           "Tolvar restores them.");
+    }
+
+    // The channel before the hook library: its attach opens the channel.
+    bool exists = false;
+    if (!channel_.Create(BuildKeyTable(settings_, kChannelCapacity, settings_.capsLockDisplay),
+                         kChannelCapacity, &exists)) {
+        return Fail(exists ? "Another program already uses Tolvar's keyboard channel in this "
+                             "session, so Tolvar cannot start.\n\nClose that program (another "
+                             "key indicator built on TolvarEx.dll) and start Tolvar again."
+                           : "Tolvar cannot create its keyboard channel.\n" +
+                                 SystemMessage(GetLastError()));
+    }
+    if (!listener_.Start(&channel_, OnReportFromHook, this))
+        return Fail("Tolvar cannot start its report thread.\n" + SystemMessage(GetLastError()));
+    DWORD error = 0;
+    const std::string hookPath = BesideProgram("TolvarEx.dll");
+    if (!hook_.Load(hookPath, &error))
+        return Fail("Tolvar cannot load its keyboard hook library\n" + hookPath + "\n" +
+                    SystemMessage(error) + "\n\nReinstalling Tolvar should restore it.");
+
+    ReadLockStates();
+    visuals_.Build(settings_, instance_);
+    tray_.Init(window_, kMsgTray);
+    RefreshTray();
+    UpdateCapsLockDisplay();
+
+    // The hook last: from here on reports arrive, and everything they touch
+    // exists.
+    hook_.SetHook();
+    hookSet_ = true;
+    if (!channel_.block()->hookHandle)
+        return Fail("Tolvar cannot install its keyboard hook.\n" + SystemMessage(GetLastError()));
+    running_ = true;
+
+    if (settings_.numLockOn && !(GetKeyState(VK_NUMLOCK) & 1))
+        TurnNumLockOn();
+    if (line_.demo && !demo_.Start(instance_, ExpectedDemoIndications()))
+        return Fail("Tolvar cannot start its demonstration.");
+    PostMessageA(window_, kMsgStarted, 0, 0);
+    return true;
+}
+
+void Indicator::ShutDown()
+{
+    running_ = false;
+    // The hook goes before the objects it uses; reports that entered just
+    // before are still answered by the listener as it stops.
+    if (hookSet_)
+        hook_.KillHook();
+    hookSet_ = false;
+    listener_.Stop();
+    hook_.Unload();
+    channel_.Close();
+    tray_.RemoveAll();
+    display_.Hide();
+    capsLockDisplay_.Hide();
+    if (timing_.enabled() && !line_.timingPath.empty()) {
+        timing_.Write(FullPath(line_.timingPath));
+        line_.timingPath.clear();
+    }
+    options_.Unload();
+    visuals_.Clear();
+    if (capsLockIcon_)
+        DestroyIcon(capsLockIcon_);
+    capsLockIcon_ = nullptr;
+    if (window_) {
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+        window_ = nullptr;
+    }
+    log_.Close();
+}
+
+}  // namespace tolvar

@@ -1,0 +1,73 @@
+// Icons of the watched keys.
+#include "host/key_visuals.h"
+
+#include "host/indication.h"
+
+namespace tolvar {
+
+namespace {
+
+HICON LoadSized(HINSTANCE module, const char *name, int size, UINT flags)
+{
+    return static_cast<HICON>(LoadImageA(module, name, IMAGE_ICON, size, size, flags));
+}
+
+void Release(HICON *icon)
+{
+    if (*icon)
+        DestroyIcon(*icon);
+    *icon = nullptr;
+}
+
+StateVisual LoadVisual(const IconChoice &choice, HINSTANCE program)
+{
+    StateVisual v;
+    const int small = GetSystemMetrics(SM_CXSMICON);
+    const int large = GetSystemMetrics(SM_CXICON);
+    if (!choice.file.empty()) {
+        v.small = LoadSized(nullptr, choice.file.c_str(), small, LR_LOADFROMFILE);
+        v.large = LoadSized(nullptr, choice.file.c_str(), large, LR_LOADFROMFILE);
+        if (v.small && v.large) {
+            v.shown = choice.file;
+            return v;
+        }
+        // Not an icon after all: the key's default, as the options dialog shows.
+        Release(&v.small);
+        Release(&v.large);
+    }
+    if (choice.resourceId) {
+        v.small = LoadSized(program, MAKEINTRESOURCEA(choice.resourceId), small, 0);
+        v.large = LoadSized(program, MAKEINTRESOURCEA(choice.resourceId), large, 0);
+    }
+    v.shown = v.small ? ResourceText(choice.resourceId) : "none";
+    return v;
+}
+
+}  // namespace
+
+void KeyVisuals::Build(const Settings &settings, HINSTANCE program)
+{
+    Clear();
+    none_.shown = "none";
+    for (const KeySetting &key : settings.keys) {
+        visuals_.push_back(LoadVisual(ChooseIcon(key, false), program));
+        visuals_.push_back(LoadVisual(ChooseIcon(key, true), program));
+    }
+}
+
+const StateVisual &KeyVisuals::Get(size_t key, bool on) const
+{
+    const size_t index = key * 2 + (on ? 1 : 0);
+    return index < visuals_.size() ? visuals_[index] : none_;
+}
+
+void KeyVisuals::Clear()
+{
+    for (StateVisual &v : visuals_) {
+        Release(&v.small);
+        Release(&v.large);
+    }
+    visuals_.clear();
+}
+
+}  // namespace tolvar

@@ -1,0 +1,105 @@
+/*
+ * settings.h - what Tolvar.exe keeps between runs: the watched keys and the
+ * switches, and how they turn into the records the two libraries read (the
+ * KeyItems of the options dialog, the KeyTable of the hook library).
+ *
+ * Platform-free, so that the rules are tested natively.
+ */
+#ifndef TOLVAR_HOST_SETTINGS_H
+#define TOLVAR_HOST_SETTINGS_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+#include "tolvar/tolvar_host.h"
+
+namespace tolvar {
+
+// Longest texts a KeyItem can carry (its fields hold one more byte for the
+// terminator).
+const size_t kMaxKeyNameLength = TV_KEY_NAME_SIZE - 1;
+const size_t kMaxPathLength = TV_PATH_SIZE - 1;
+// More keys than anybody watches, and what the channel is sized for.
+const size_t kMaxKeys = 1000;
+
+// The on-screen display's time on screen, in milliseconds.
+const int kMinDisplayMs = 300;
+const int kMaxDisplayMs = 10000;
+const int kDefaultDisplayMs = 1500;
+
+struct KeySetting {
+    bool active = true;
+    int32_t keyCode = 0;
+    uint8_t modifiers = 0;
+    std::string name;
+    std::string soundOnPath;
+    std::string soundOffPath;
+    std::string iconOnPath;
+    std::string iconOffPath;
+    bool hasIcon = false;
+    bool hasOffState = false;
+
+    bool operator==(const KeySetting &other) const;
+};
+
+struct Settings {
+    // The options dialog's four switches.
+    bool beepOnly = false;
+    bool silent = false;
+    bool numLockOn = false;
+    bool addToStartup = false;
+    // The program's own: the on-screen display, and the display that stays
+    // on screen while Caps Lock is on.
+    bool showDisplay = true;
+    bool capsLockDisplay = false;
+    int displayMs = kDefaultDisplayMs;
+    std::vector<KeySetting> keys;
+
+    bool operator==(const Settings &other) const;
+};
+
+// Caps Lock, Num Lock and Scroll Lock: active icon keys with an off state,
+// whatever modifiers are held, default icons and sounds.
+Settings DefaultSettings();
+
+// True for Caps Lock, Num Lock and Scroll Lock, whose reports carry the
+// toggle state.
+bool IsToggleKeyCode(int32_t keyCode);
+
+// A key reports a state that stays (a toggle) rather than press/release.
+bool HasToggleState(const KeySetting &key);
+
+// The KeyItem the options dialog receives for a key; texts longer than the
+// record's fields are cut.
+KeyItem ToKeyItem(const KeySetting &key);
+// A key taken over from a KeyItem; each text is read only up to the end of
+// its field, so a record without terminators is safe.
+KeySetting FromKeyItem(const KeyItem &item);
+
+// Makes a key taken from outside (the options dialog, which may have read it
+// from a scheme) fit what the settings file holds: texts cut to their
+// lengths, control characters as blanks. False for a key that can never
+// report: a key code outside 1..255.
+bool NormalizeKey(KeySetting *key);
+
+// The four switches of a collection header, to and from the settings.
+KeyCollectionHeader ToHeader(const Settings &settings);
+void TakeSwitches(const KeyCollectionHeader &header, Settings *settings);
+
+// The table the hook library scans: the active keys in list order, at most
+// capacity entries. With trackCapsLock, a Caps Lock entry that matches any
+// modifiers is added at the end unless an active key already matches so,
+// so that the Caps Lock display follows the key even when it is not watched.
+std::vector<KeyTableEntry> BuildKeyTable(const Settings &settings, size_t capacity,
+                                         bool trackCapsLock);
+
+// The first active key that a report of this table entry belongs to, or -1
+// (an entry the program added for itself, or a key removed meanwhile).
+int FindReportedKey(const Settings &settings, int32_t keyCode, uint8_t modifiers);
+
+}  // namespace tolvar
+
+#endif  // TOLVAR_HOST_SETTINGS_H

@@ -1,0 +1,230 @@
+// Tolvar.ini: sections and values, and the checks applied when reading them.
+#include "host/settings_ini.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+
+namespace tolvar {
+
+namespace {
+
+const char kMainSection[] = "Tolvar";
+const char kVersion[] = "1";
+
+std::string KeySection(size_t index)
+{
+    char name[32];
+    snprintf(name, sizeof name, "Key%u", static_cast<unsigned>(index + 1));
+    return name;
+}
+
+std::string Flag(bool value)
+{
+    return value ? "1" : "0";
+}
+
+std::string Hex(unsigned value)
+{
+    char text[16];
+    snprintf(text, sizeof text, "0x%02X", value);
+    return text;
+}
+
+// A text as one quoted value on one line: control characters (which no path
+// can hold, and which would break the line) become blanks.
+std::string Quoted(const std::string &text)
+{
+    std::string out = "\"";
+    for (char ch : text)
+        out += static_cast<unsigned char>(ch) < 0x20 ? ' ' : ch;
+    return out + "\"";
+}
+
+// Reads values of one section, remembering the first problem.
+class SectionReader {
+public:
+    SectionReader(const ProfileReader &reader, const std::string &section)
+        : reader_(reader), section_(section) {}
+
+    // A value that must be there.
+    bool Required(const char *key, std::string *value)
+    {
+        if (reader_.Read(section_, key, value))
+            return true;
+        Fail(key, "is missing");
+        return false;
+    }
+
+    void Number(const char *key, unsigned long limit, unsigned long *value, bool required)
+    {
+        std::string text;
+        const bool present = required ? Required(key, &text) : reader_.Read(section_, key, &text);
+        if (present && !ParseNumber(text, limit, value))
+            Fail(key, "is not a number in range");
+    }
+
+    void Bool(const char *key, bool *value)
+    {
+        unsigned long n = *value ? 1 : 0;
+        Number(key, 1, &n, false);
+        *value = n != 0;
+    }
+
+    void Text(const char *key, size_t maxLength, std::string *value)
+    {
+        std::string text;
+        if (!reader_.Read(section_, key, &text))
+            return;
+        if (text.size() > maxLength)
+            Fail(key, "is too long");
+        else
+            *value = text;
+    }
+
+    bool ok() const { return problem_.empty(); }
+    const std::string &problem() const { return problem_; }
+
+private:
+    void Fail(const char *key, const char *what)
+    {
+        if (problem_.empty())
+            problem_ = "[" + section_ + "] " + key + " " + what;
+    }
+
+    const ProfileReader &reader_;
+    std::string section_;
+    std::string problem_;
+};
+
+}  // namespace
+
+bool ParseNumber(const std::string &text, unsigned long limit, unsigned long *value)
+{
+    if (text.empty() || text.size() > 10)
+        return false;
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    for (size_t i = hex ? 2 : 0; i < text.size(); ++i) {
+        const char ch = text[i];
+        const bool digit = ch >= '0' && ch <= '9';
+        const bool hexDigit = (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
+        if (!digit && !(hex && hexDigit))
+            return false;
+    }
+    const unsigned long v = strtoul(text.c_str(), nullptr, hex ? 16 : 10);
+    if (v > limit)
+        return false;
+    *value = v;
+    return true;
+}
+
+std::vector<ProfileSection> SettingsToProfile(const Settings &s)
+{
+    std::vector<ProfileSection> sections;
+    ProfileSection main;
+    main.name = kMainSection;
+    main.values = {
+        {"Version", kVersion},
+        {"BeepOnly", Flag(s.beepOnly)},
+        {"Silent", Flag(s.silent)},
+        {"NumLockOn", Flag(s.numLockOn)},
+        {"AddToStartup", Flag(s.addToStartup)},
+        {"OnScreenDisplay", Flag(s.showDisplay)},
+        {"CapsLockDisplay", Flag(s.capsLockDisplay)},
+        {"DisplayMilliseconds", std::to_string(s.displayMs)},
+        {"Keys", std::to_string(s.keys.size())},
+    };
+    sections.push_back(main);
+    for (size_t i = 0; i < s.keys.size(); ++i) {
+        const KeySetting &k = s.keys[i];
+        ProfileSection section;
+        section.name = KeySection(i);
+        section.values = {
+            {"Active", Flag(k.active)},
+            {"Code", Hex(static_cast<unsigned>(k.keyCode))},
+            {"Modifiers", Hex(k.modifiers)},
+            {"Name", Quoted(k.name)},
+            {"HasIcon", Flag(k.hasIcon)},
+            {"HasOffState", Flag(k.hasOffState)},
+            {"SoundOn", Quoted(k.soundOnPath)},
+            {"SoundOff", Quoted(k.soundOffPath)},
+            {"IconOn", Quoted(k.iconOnPath)},
+            {"IconOff", Quoted(k.iconOffPath)},
+        };
+        sections.push_back(section);
+    }
+    return sections;
+}
+
+bool SettingsFromProfile(const ProfileReader &reader, Settings *out, std::string *problem)
+{
+    Settings s;
+    SectionReader main(reader, kMainSection);
+    std::string version;
+    if (main.Required("Version", &version) && version != kVersion) {
+        *problem = "[Tolvar] Version is not " + std::string(kVersion);
+        return false;
+    }
+    unsigned long count = 0, displayMs = static_cast<unsigned long>(s.displayMs);
+    main.Number("Keys", kMaxKeys, &count, true);
+    main.Bool("BeepOnly", &s.beepOnly);
+    main.Bool("Silent", &s.silent);
+    main.Bool("NumLockOn", &s.numLockOn);
+    main.Bool("AddToStartup", &s.addToStartup);
+    main.Bool("OnScreenDisplay", &s.showDisplay);
+    main.Bool("CapsLockDisplay", &s.capsLockDisplay);
+    main.Number("DisplayMilliseconds", kMaxDisplayMs, &displayMs, false);
+    if (main.ok() && displayMs < static_cast<unsigned long>(kMinDisplayMs)) {
+        *problem = "[Tolvar] DisplayMilliseconds is not a number in range";
+        return false;
+    }
+    if (!main.ok()) {
+        *problem = main.problem();
+        return false;
+    }
+    s.displayMs = static_cast<int>(displayMs);
+
+    for (size_t i = 0; i < count; ++i) {
+        SectionReader key(reader, KeySection(i));
+        KeySetting k;
+        unsigned long code = 0, modifiers = 0;
+        key.Number("Code", 255, &code, true);
+        if (key.ok() && code == 0) {
+            *problem = "[" + KeySection(i) + "] Code is not a number in range";
+            return false;
+        }
+        key.Number("Modifiers", 255, &modifiers, false);
+        key.Bool("Active", &k.active);
+        key.Bool("HasIcon", &k.hasIcon);
+        key.Bool("HasOffState", &k.hasOffState);
+        key.Text("Name", kMaxKeyNameLength, &k.name);
+        key.Text("SoundOn", kMaxPathLength, &k.soundOnPath);
+        key.Text("SoundOff", kMaxPathLength, &k.soundOffPath);
+        key.Text("IconOn", kMaxPathLength, &k.iconOnPath);
+        key.Text("IconOff", kMaxPathLength, &k.iconOffPath);
+        if (!key.ok()) {
+            *problem = key.problem();
+            return false;
+        }
+        k.keyCode = static_cast<int32_t>(code);
+        k.modifiers = static_cast<uint8_t>(modifiers);
+        s.keys.push_back(k);
+    }
+    *out = s;
+    return true;
+}
+
+std::string AsideName(const std::string &path, int attempt)
+{
+    // The extension is the part after the last dot of the last component.
+    const size_t slash = path.find_last_of("\\/");
+    const size_t dot = path.rfind('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const std::string stem = hasExtension ? path.substr(0, dot) : path;
+    const std::string extension = hasExtension ? path.substr(dot) : "";
+    std::string tag = ".unreadable";
+    if (attempt > 1)
+        tag += "-" + std::to_string(attempt);
+    return stem + tag + extension;
+}
+
+}  // namespace tolvar

@@ -1,0 +1,361 @@
+// The platform-free rules of Tolvar.exe: the settings file's layout and
+// checks, the records handed to the libraries, and what one report shows.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "host/command_line.h"
+#include "host/indication.h"
+#include "host/settings.h"
+#include "host/settings_ini.h"
+
+using namespace tolvar;
+
+namespace {
+
+// A settings file as the profile API presents it: blanks around a value
+// trimmed, then one pair of matching quotes around it stripped.
+class FakeProfile : public ProfileReader {
+public:
+    explicit FakeProfile(const std::vector<ProfileSection> &sections)
+    {
+        for (const ProfileSection &s : sections)
+            for (const auto &v : s.values)
+                values[s.name][v.first] = v.second;
+    }
+    bool Read(const std::string &section, const std::string &key, std::string *value) const override
+    {
+        auto s = values.find(section);
+        if (s == values.end())
+            return false;
+        auto v = s->second.find(key);
+        if (v == s->second.end())
+            return false;
+        std::string text = v->second;
+        const size_t first = text.find_first_not_of(" \t");
+        const size_t last = text.find_last_not_of(" \t");
+        text = first == std::string::npos ? "" : text.substr(first, last - first + 1);
+        if (text.size() >= 2 && (text[0] == '"' || text[0] == '\'') && text.back() == text[0])
+            text = text.substr(1, text.size() - 2);
+        *value = text;
+        return true;
+    }
+    std::map<std::string, std::map<std::string, std::string>> values;
+};
+
+Settings Sample()
+{
+    Settings s = DefaultSettings();
+    s.beepOnly = true;
+    s.numLockOn = true;
+    s.showDisplay = false;
+    s.capsLockDisplay = true;
+    s.displayMs = 2500;
+    s.keys[0].iconOnPath = "C:\\Icons\\caps on.ico";
+    s.keys[1].active = false;
+    KeySetting combo;
+    combo.keyCode = 'K';
+    combo.modifiers = TV_MOD_CTRL | TV_MOD_SHIFT;
+    combo.name = std::string(kMaxKeyNameLength - 2, 'n') + "\"q";  // longest, with a quote
+    combo.soundOnPath = " \"C:\\a b\\x.wav\" ";                      // blanks and quotes kept
+    combo.soundOffPath = std::string(kMaxPathLength, 'p');
+    s.keys.push_back(combo);
+    return s;
+}
+
+}  // namespace
+
+TEST(SettingsFile, WhatIsWrittenReadsBackUnchanged)
+{
+    for (const Settings &s : {DefaultSettings(), Sample(), Settings()}) {
+        FakeProfile profile(SettingsToProfile(s));
+        Settings read;
+        read.keys.resize(7);
+        std::string problem;
+        ASSERT_TRUE(SettingsFromProfile(profile, &read, &problem)) << problem;
+        EXPECT_TRUE(read == s);
+    }
+}
+
+TEST(SettingsFile, ControlCharactersInTextsBecomeBlanks)
+{
+    Settings s = DefaultSettings();
+    s.keys[0].name = "Caps\r\nLock\t";
+    FakeProfile profile(SettingsToProfile(s));
+    Settings read;
+    std::string problem;
+    ASSERT_TRUE(SettingsFromProfile(profile, &read, &problem)) << problem;
+    EXPECT_EQ("Caps  Lock ", read.keys[0].name);
+}
+
+TEST(SettingsFile, MissingOptionalValuesTakeTheirDefaults)
+{
+    FakeProfile profile({{"Tolvar", {{"Version", "1"}, {"Keys", "1"}}},
+                         {"Key1", {{"Code", "20"}}}});
+    Settings read;
+    std::string problem;
+    ASSERT_TRUE(SettingsFromProfile(profile, &read, &problem)) << problem;
+    Settings expected;
+    expected.keys.resize(1);
+    expected.keys[0].keyCode = 20;
+    EXPECT_TRUE(read == expected);
+}
+
+TEST(SettingsFile, AFileThisProgramCouldNotHaveWrittenIsUnreadable)
+{
+    const std::string longName(kMaxKeyNameLength + 1, 'n');
+    const std::string longPath(kMaxPathLength + 1, 'p');
+    struct Case {
+        const char *what;
+        std::function<void(FakeProfile &)> spoil;
+        const char *problem;
+    } const cases[] = {
+        {"no header", [](FakeProfile &p) { p.values.erase("Tolvar"); }, "Version is missing"},
+        {"other version", [](FakeProfile &p) { p.values["Tolvar"]["Version"] = "2"; }, "Version"},
+        {"no key count", [](FakeProfile &p) { p.values["Tolvar"].erase("Keys"); }, "Keys is missing"},
+        {"key count text", [](FakeProfile &p) { p.values["Tolvar"]["Keys"] = "three"; }, "Keys"},
+        {"too many keys", [](FakeProfile &p) { p.values["Tolvar"]["Keys"] = "1001"; }, "Keys"},
+        {"negative count", [](FakeProfile &p) { p.values["Tolvar"]["Keys"] = "-1"; }, "Keys"},
+        {"flag not 0/1", [](FakeProfile &p) { p.values["Tolvar"]["Silent"] = "2"; }, "Silent"},
+        {"display too short", [](FakeProfile &p) { p.values["Tolvar"]["DisplayMilliseconds"] = "299"; },
+         "DisplayMilliseconds"},
+        {"display too long", [](FakeProfile &p) { p.values["Tolvar"]["DisplayMilliseconds"] = "10001"; },
+         "DisplayMilliseconds"},
+        {"key section gone", [](FakeProfile &p) { p.values.erase("Key3"); }, "[Key3] Code is missing"},
+        {"key code 0", [](FakeProfile &p) { p.values["Key1"]["Code"] = "0"; }, "[Key1] Code"},
+        {"key code 256", [](FakeProfile &p) { p.values["Key1"]["Code"] = "0x100"; }, "[Key1] Code"},
+        {"bare 0x", [](FakeProfile &p) { p.values["Key1"]["Code"] = "0x"; }, "[Key1] Code"},
+        {"modifiers 256", [](FakeProfile &p) { p.values["Key2"]["Modifiers"] = "256"; }, "Modifiers"},
+        {"name too long", [&](FakeProfile &p) { p.values["Key2"]["Name"] = longName; }, "[Key2] Name is too long"},
+        {"path too long", [&](FakeProfile &p) { p.values["Key3"]["IconOff"] = longPath; }, "IconOff is too long"},
+    };
+    for (const Case &c : cases) {
+        FakeProfile profile(SettingsToProfile(DefaultSettings()));
+        c.spoil(profile);
+        Settings read = Sample();
+        std::string problem;
+        EXPECT_FALSE(SettingsFromProfile(profile, &read, &problem)) << c.what;
+        EXPECT_NE(std::string::npos, problem.find(c.problem)) << c.what << ": " << problem;
+        EXPECT_TRUE(read == Sample()) << c.what << ": settings changed";
+    }
+}
+
+TEST(SettingsFile, AnUnreadableFileIsKeptAsideUnderANameOfItsOwn)
+{
+    EXPECT_EQ("C:\\T\\Tolvar.unreadable.ini", AsideName("C:\\T\\Tolvar.ini", 1));
+    EXPECT_EQ("C:\\T\\Tolvar.unreadable-3.ini", AsideName("C:\\T\\Tolvar.ini", 3));
+    EXPECT_EQ("C:\\a.b\\settings.unreadable", AsideName("C:\\a.b\\settings", 1));
+}
+
+TEST(KeyRecords, KeyItemsCarryEveryFieldAndStayInsideTheirFields)
+{
+    const Settings s = Sample();
+    for (const KeySetting &key : s.keys) {
+        const KeyItem item = ToKeyItem(key);
+        EXPECT_TRUE(FromKeyItem(item) == key) << key.name;
+    }
+    KeySetting tooLong;
+    tooLong.name = std::string(300, 'x');
+    tooLong.iconOffPath = std::string(400, 'y');
+    const KeyItem cut = ToKeyItem(tooLong);
+    EXPECT_EQ(kMaxKeyNameLength, strlen(cut.keyName));
+    EXPECT_EQ(kMaxPathLength, strlen(cut.iconOffPath));
+    EXPECT_FALSE(FromKeyItem(cut).hasIcon);
+
+    // A record from outside without terminators is read up to its fields' ends.
+    KeyItem raw;
+    memset(&raw, 'z', sizeof raw);
+    const KeySetting taken = FromKeyItem(raw);
+    EXPECT_EQ(sizeof raw.keyName, taken.name.size());
+    EXPECT_EQ(sizeof raw.iconOffPath, taken.iconOffPath.size());
+    EXPECT_TRUE(taken.active && taken.hasIcon && taken.hasOffState);
+
+    // Made to fit the settings file: cut, no control characters, a key code
+    // that can report.
+    KeySetting fitted = taken;
+    fitted.name[3] = '\n';
+    fitted.keyCode = 'z';
+    EXPECT_TRUE(NormalizeKey(&fitted));
+    EXPECT_EQ(kMaxKeyNameLength, fitted.name.size());
+    EXPECT_EQ(kMaxPathLength, fitted.iconOffPath.size());
+    EXPECT_EQ("zzz zz", fitted.name.substr(0, 6));
+    for (int32_t code : {0, 256, -1, 0x7A7A7A7A}) {
+        fitted.keyCode = code;
+        EXPECT_FALSE(NormalizeKey(&fitted)) << code;
+    }
+}
+
+TEST(KeyRecords, HeaderCarriesTheFourSwitches)
+{
+    Settings s = Sample();
+    KeyCollectionHeader h = ToHeader(s);
+    const int32_t switches[] = {h.beepOnly, h.silent, h.numLockOn, h.addToStartup};
+    EXPECT_EQ((std::vector<int32_t>{1, 0, 1, 0}), std::vector<int32_t>(switches, switches + 4));
+    EXPECT_EQ(4u, uint32_t(h.itemCount));
+    h.beepOnly = 0;
+    h.silent = 7;
+    h.addToStartup = 1;
+    TakeSwitches(h, &s);
+    EXPECT_FALSE(s.beepOnly);
+    EXPECT_TRUE(s.silent && s.numLockOn && s.addToStartup);
+}
+
+TEST(KeyTable, ActiveKeysInOrderWithCapsLockFollowedWhenAsked)
+{
+    struct Case {
+        const char *what;
+        std::vector<std::pair<int32_t, uint8_t>> keys;  // keyCode, modifiers (all active)
+        bool track;
+        size_t capacity;
+        std::vector<std::pair<int32_t, uint8_t>> table;
+    } const cases[] = {
+        {"plain", {{0x14, 0x80}, {'K', 5}}, false, 10, {{0x14, 0x80}, {'K', 5}}},
+        {"caps covered", {{0x14, 0x80}, {'K', 5}}, true, 10, {{0x14, 0x80}, {'K', 5}}},
+        {"caps added", {{'K', 5}, {0x14, 0x04}}, true, 10, {{'K', 5}, {0x14, 0x04}, {0x14, 0x80}}},
+        {"cut to capacity", {{1, 0}, {2, 0}, {3, 0}}, false, 2, {{1, 0}, {2, 0}}},
+        {"caps kept when cut", {{1, 0}, {2, 0}, {3, 0}}, true, 2, {{1, 0}, {0x14, 0x80}}},
+        {"empty", {}, false, 10, {}},
+    };
+    for (const Case &c : cases) {
+        Settings s;
+        for (auto k : c.keys) {
+            KeySetting key;
+            key.keyCode = k.first;
+            key.modifiers = k.second;
+            s.keys.push_back(key);
+        }
+        const auto table = BuildKeyTable(s, c.capacity, c.track);
+        ASSERT_EQ(c.table.size(), table.size()) << c.what;
+        for (size_t i = 0; i < table.size(); ++i) {
+            EXPECT_EQ(c.table[i].first, int32_t(table[i].keyCode)) << c.what << " #" << i;
+            EXPECT_EQ(c.table[i].second, uint8_t(table[i].modifiers)) << c.what << " #" << i;
+        }
+    }
+    Settings s = DefaultSettings();
+    s.keys[0].active = false;
+    EXPECT_EQ(2u, BuildKeyTable(s, 10, false).size());
+    EXPECT_EQ(-1, FindReportedKey(s, 0x14, 0x80)) << "an inactive key reports nothing";
+    EXPECT_EQ(1, FindReportedKey(s, 0x90, 0x80));
+    EXPECT_EQ(-1, FindReportedKey(s, 0x90, 0x00)) << "modifiers are part of the key";
+}
+
+TEST(Indication, ToggleKeysShowEachChangeOtherKeysEachPress)
+{
+    KeySetting caps = DefaultSettings().keys[0];
+    KeySetting combo;
+    combo.keyCode = 'K';
+    KeySetting offStateKey = combo;
+    offStateKey.hasOffState = true;
+    struct Case {
+        const KeySetting *key;
+        int32_t previous, reported;
+        bool indicate;
+    } const cases[] = {
+        {&caps, 0, 0, false},   {&caps, 0, 1, true},    {&caps, 1, 1, false},
+        {&caps, 1, 0, true},    {&caps, -1, 0, true},   {&caps, 0, 7, true},
+        {&combo, -1, 1, true},  {&combo, 0, 1, true},   {&combo, 1, 1, false},
+        {&combo, 1, 0, false},  {&combo, -1, 0, false}, {&offStateKey, 1, 0, true},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.indicate, ShouldIndicate(*c.key, c.previous, c.reported))
+            << c.key->keyCode << " " << c.previous << " -> " << c.reported;
+}
+
+TEST(Indication, IconsAndSounds)
+{
+    Settings s = DefaultSettings();
+    s.keys[1].iconOffPath = "num.ico";
+    s.keys[2].soundOnPath = "scroll.wav";
+    KeySetting iconKey;
+    iconKey.keyCode = 'Q';
+    iconKey.hasIcon = true;
+    KeySetting plain;
+    plain.keyCode = 'K';
+    plain.soundOffPath = "never-played.wav";
+    struct IconCase {
+        const KeySetting *key;
+        bool on;
+        const char *file;
+        int id;
+    } const icons[] = {
+        {&s.keys[0], true, "", 2000},      {&s.keys[0], false, "", 2001},
+        {&s.keys[1], false, "num.ico", 3001}, {&s.keys[2], true, "", 4000},
+        {&iconKey, true, "", kProgramIconId}, {&plain, true, "", 0},
+    };
+    for (const IconCase &c : icons) {
+        const IconChoice icon = ChooseIcon(*c.key, c.on);
+        EXPECT_EQ(c.file, icon.file) << c.key->keyCode << c.on;
+        EXPECT_EQ(c.id, icon.resourceId) << c.key->keyCode << c.on;
+    }
+    EXPECT_EQ("res:2001", ResourceText(2001));
+    EXPECT_EQ("none", ResourceText(0));
+
+    struct SoundCase {
+        bool silent, beep;
+        const KeySetting *key;
+        bool on;
+        SoundChoice::Kind kind;
+        const char *file;
+        int id;
+    } const sounds[] = {
+        {false, false, &s.keys[2], true, SoundChoice::kFile, "scroll.wav", 106},
+        {false, false, &s.keys[2], false, SoundChoice::kResource, "", 107},
+        {false, false, &plain, true, SoundChoice::kResource, "", 106},
+        {false, true, &s.keys[2], true, SoundChoice::kBeep, "", 106},
+        {true, true, &s.keys[2], true, SoundChoice::kSilent, "", 106},
+        {true, false, &plain, false, SoundChoice::kSilent, "", 107},
+    };
+    for (const SoundCase &c : sounds) {
+        s.silent = c.silent;
+        s.beepOnly = c.beep;
+        const SoundChoice sound = ChooseSound(s, *c.key, c.on);
+        EXPECT_EQ(c.kind, sound.kind);
+        EXPECT_EQ(c.file, sound.file);
+        EXPECT_EQ(c.id, sound.resourceId);
+    }
+}
+
+TEST(Indication, LogLineAndTooltip)
+{
+    EXPECT_EQ("1234 0x14 0x80 1 \"Caps Lock\" icon=res:2000 sound=res:106\r\n",
+              FormatLogLine(1234, 0x14, 0x80, 1, "Caps Lock", "res:2000", "res:106"));
+    EXPECT_EQ("0 0x4B 0x05 0 \"Ctrl Shift K\" icon=none sound=C:\\s\\k.wav\r\n",
+              FormatLogLine(0, 'K', 5, 0, "Ctrl\nShift K", "none", "C:\\s\\k.wav"));
+    EXPECT_EQ("Caps Lock: on", TooltipText("Caps Lock", true, 128));
+    EXPECT_EQ("Caps: off", TooltipText("Caps Lock", false, 10));
+    EXPECT_EQ("", TooltipText("Caps Lock", false, 5));
+}
+
+TEST(CommandLine, Switches)
+{
+    struct Case {
+        std::vector<std::string> args;
+        bool ok;
+        std::string settings, log;
+        bool splash, demo;
+    } const cases[] = {
+        {{}, true, "", "", true, false},
+        {{"--settings", "a b.ini", "--log", "x.log", "--no-splash", "--demo"}, true, "a b.ini", "x.log",
+         false, true},
+        {{"--log"}, false, "", "", true, false},
+        {{"--log", ""}, false, "", "", true, false},
+        {{"--watch", "0x14"}, false, "", "", true, false},
+    };
+    for (const Case &c : cases) {
+        CommandLine line;
+        std::string error;
+        ASSERT_EQ(c.ok, ParseCommandLine(c.args, &line, &error)) << error;
+        if (!c.ok) {
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
+        EXPECT_EQ(c.settings, line.settingsPath);
+        EXPECT_EQ(c.log, line.logPath);
+        EXPECT_EQ(c.splash, line.splash);
+        EXPECT_EQ(c.demo, line.demo);
+    }
+}
