@@ -5,40 +5,54 @@
 
 namespace tolvar {
 
-bool HostChannel::Create(const std::vector<KeyTableEntry> &table, size_t capacity,
-                         bool *alreadyExists)
+bool HostChannel::Create(size_t capacity, bool *inUse)
 {
     Close();
-    *alreadyExists = false;
-    auto createNew = [alreadyExists](HANDLE h) -> HANDLE {
-        // An object that already existed belongs to another program.
-        if (h && GetLastError() == ERROR_ALREADY_EXISTS) {
-            CloseHandle(h);
-            *alreadyExists = true;
-            return nullptr;
-        }
-        return h;
-    };
-    const DWORD bytes = TV_CHANNEL_SIZE(capacity);
-    mapping_ = createNew(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, bytes,
-                                            TV_CHANNEL_MAPPING_NAME));
+    *inUse = false;
+    bool leftover = false;
+    mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                  TV_CHANNEL_SIZE(capacity), TV_CHANNEL_MAPPING_NAME);
+    leftover = mapping_ && GetLastError() == ERROR_ALREADY_EXISTS;
     if (mapping_)
         view_ = static_cast<KeyEventChannel *>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, 0));
-    if (view_) {
+    if (!view_) {
+        Close();
+        return false;
+    }
+    if (leftover) {
+        if (view_->hookHandle) {
+            *inUse = true;
+            Close();
+            return false;
+        }
+        // A mapping made by another host may be smaller than ours.
+        MEMORY_BASIC_INFORMATION region;
+        const size_t bytes = VirtualQuery(view_, &region, sizeof region) ? region.RegionSize : 0;
+        capacity_ = bytes > TV_KEY_TABLE_OFFSET ? (bytes - TV_KEY_TABLE_OFFSET) / sizeof(KeyTableEntry) : 0;
+        if (capacity_ > capacity)
+            capacity_ = capacity;
+    } else {
         capacity_ = capacity;
-        mutex_ = createNew(CreateMutexA(nullptr, FALSE, TV_CHANNEL_MUTEX_NAME));
     }
-    if (mutex_)
-        matchEvent_ = createNew(CreateEventA(nullptr, FALSE, FALSE, TV_MATCH_EVENT_NAME));
-    if (matchEvent_)
-        readyEvent_ = createNew(CreateEventA(nullptr, FALSE, FALSE, TV_READY_EVENT_NAME));
-    if (readyEvent_) {
-        memset(view_, 0, TV_KEY_TABLE_OFFSET);
-        if (ReplaceTable(table, INFINITE))
-            return true;
+    mutex_ = CreateMutexA(nullptr, FALSE, TV_CHANNEL_MUTEX_NAME);
+    matchEvent_ = CreateEventA(nullptr, FALSE, FALSE, TV_MATCH_EVENT_NAME);
+    readyEvent_ = CreateEventA(nullptr, FALSE, FALSE, TV_READY_EVENT_NAME);
+    if (!mutex_ || !matchEvent_ || !readyEvent_) {
+        Close();
+        return false;
     }
-    Close();
-    return false;
+    if (leftover) {
+        // A signal nobody took is no report of ours.
+        ResetEvent(matchEvent_);
+        // A hook call whose host ended before answering waits for ever and
+        // holds the mutex: one answer sets it free.
+        if (WaitForSingleObject(mutex_, 2000) == WAIT_TIMEOUT)
+            SetEvent(readyEvent_);
+        else
+            ReleaseMutex(mutex_);
+    }
+    memset(view_, 0, TV_KEY_TABLE_OFFSET);
+    return true;
 }
 
 bool HostChannel::ReplaceTable(const std::vector<KeyTableEntry> &table, DWORD timeoutMs)

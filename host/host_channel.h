@@ -26,14 +26,21 @@ class HostChannel {
 public:
     ~HostChannel() { Close(); }
     // Creates the mapping (room for capacity entries), the mutex and the two
-    // auto-reset events, and writes the table. False if any of them already
-    // exists (another program owns the channel) or cannot be created; then
-    // nothing is left open and *alreadyExists tells which case it was.
-    bool Create(const std::vector<KeyTableEntry> &table, size_t capacity, bool *alreadyExists);
+    // auto-reset events, with an empty table.
+    //
+    // The objects may still exist after their host ended: every process the
+    // hook library was mapped into keeps its handles until the library
+    // leaves it, which can take a while. Objects without an installed hook
+    // are such leftovers and are taken over. With a hook installed, another
+    // program owns the channel: false with *inUse set. False also when the
+    // objects cannot be made; nothing is left open then.
+    bool Create(size_t capacity, bool *inUse);
     // Rewrites the table under the channel mutex. False if the table does
     // not fit or the mutex stayed taken for timeoutMs (a process stuck in
     // the middle of a report); the old table then stays.
     bool ReplaceTable(const std::vector<KeyTableEntry> &table, DWORD timeoutMs);
+    // Entries the table can hold (fewer than asked for in taken-over objects).
+    size_t capacity() const { return capacity_; }
     void Close();
 
     KeyEventChannel *block() const { return view_; }

@@ -88,7 +88,8 @@ void Indicator::LoadSettings()
 
 void Indicator::ReadLockStates()
 {
-    // The toggle bits as the system holds them now, not assumed.
+    // The toggle bits as the system holds them now, not assumed: outside a
+    // key message, a thread's key state follows the system's.
     LockState(kVkCapital) = GetKeyState(VK_CAPITAL) & 1;
     LockState(kVkNumLock) = GetKeyState(VK_NUMLOCK) & 1;
     LockState(kVkScroll) = GetKeyState(VK_SCROLL) & 1;
@@ -160,15 +161,17 @@ bool Indicator::StartUp()
     }
 
     // The channel before the hook library: its attach opens the channel.
-    bool exists = false;
-    if (!channel_.Create(BuildKeyTable(settings_, kChannelCapacity, settings_.capsLockDisplay),
-                         kChannelCapacity, &exists)) {
-        return Fail(exists ? "Another program already uses Tolvar's keyboard channel in this "
+    bool inUse = false;
+    if (!channel_.Create(kChannelCapacity, &inUse)) {
+        return Fail(inUse ? "Another program already uses Tolvar's keyboard channel in this "
                              "session, so Tolvar cannot start.\n\nClose that program (another "
                              "key indicator built on TolvarEx.dll) and start Tolvar again."
                            : "Tolvar cannot create its keyboard channel.\n" +
                                  SystemMessage(GetLastError()));
     }
+    if (!channel_.ReplaceTable(BuildKeyTable(settings_, channel_.capacity(), settings_.capsLockDisplay),
+                               INFINITE))
+        return Fail("Tolvar cannot write its keyboard channel.");
     if (!listener_.Start(&channel_, OnReportFromHook, this))
         return Fail("Tolvar cannot start its report thread.\n" + SystemMessage(GetLastError()));
     DWORD error = 0;

@@ -12,7 +12,6 @@ namespace {
 
 // How long a rebuild of the hook's table waits for a report in flight.
 const DWORD kTableWaitMs = 5000;
-const size_t kChannelCapacity = kMaxKeys + 1;
 
 }  // namespace
 
@@ -59,7 +58,7 @@ void Indicator::ApplySettings(const Settings &next)
     visuals_.Build(settings_, instance_);
     // Under the channel mutex: a key added reports from the next key event
     // on, a key removed stops.
-    if (!channel_.ReplaceTable(BuildKeyTable(settings_, kChannelCapacity, settings_.capsLockDisplay),
+    if (!channel_.ReplaceTable(BuildKeyTable(settings_, channel_.capacity(), settings_.capsLockDisplay),
                                kTableWaitMs)) {
         Warn("Tolvar could not hand the changed keys to its keyboard hook: a program did not "
              "finish a key event in time. The keys watched so far stay in effect until Tolvar "

@@ -1,0 +1,487 @@
+// Tolvar.exe end to end under Wine: the built program with its libraries,
+// real key events typed into a window of this process (the program's hook
+// sees them there), and what the program shows: its --log lines, its tray
+// icons (through a stand-in notification area), its settings file, its
+// message boxes and its options dialog.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "options/resources/resource_ids.h"
+#include "support/fake_notification_area.h"
+#include "support/key_window.h"
+#include "support/polling.h"
+#include "support/tolvar_program.h"
+
+using namespace tolvar_test;
+
+namespace {
+
+const DWORD kWaitMs = 120000;
+const UINT kMsgTray = WM_APP + 2;        // Tolvar.exe's tray callback message
+const UINT kCmdDisplaySwitch = 101;      // its menu's "On-Screen Display"
+const WORD kCtrl = VK_LCONTROL, kShift = VK_LSHIFT;
+const char kCtrlShift[] = "0x05";        // left Ctrl and left Shift held
+
+KeyWindow *g_keys;
+
+struct Key {
+    const char *code, *modifiers, *name;
+    std::string soundOn, iconOn;
+    bool lockKey;
+};
+
+std::vector<Key> DefaultKeys()
+{
+    return {{"0x14", "0x80", "Caps Lock", "", "", true},
+            {"0x90", "0x80", "Num Lock", "", "", true},
+            {"0x91", "0x80", "Scroll Lock", "", "", true}};
+}
+
+// A settings file as the program writes it.
+std::string Ini(const std::vector<Key> &keys, const std::string &switches = "")
+{
+    std::string text = "[Tolvar]\r\nVersion=1\r\n" + switches + "Keys=" + std::to_string(keys.size()) + "\r\n";
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const Key &k = keys[i];
+        text += "[Key" + std::to_string(i + 1) + "]\r\nCode=" + k.code + "\r\nModifiers=" + k.modifiers +
+                "\r\nName=\"" + k.name + "\"\r\nSoundOn=\"" + k.soundOn + "\"\r\nIconOn=\"" + k.iconOn +
+                "\"\r\nHasIcon=" + (k.lockKey ? "1" : "0") + "\r\nHasOffState=" + (k.lockKey ? "1" : "0") +
+                "\r\n";
+    }
+    return text;
+}
+
+// A 16 x 16 icon file of one colour, and a short silent sound file.
+std::string IconFileBytes()
+{
+    std::string pixels;
+    for (int i = 0; i < 16 * 16; ++i)
+        pixels += std::string("\x20\x80\xE0\xFF", 4);
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = 16;
+    info.biHeight = 32;
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    const std::string image = std::string(reinterpret_cast<char *>(&info), sizeof info) + pixels +
+                              std::string(16 * 4, '\0');
+    const WORD dir[3] = {0, 1, 1};
+    const BYTE entry[8] = {16, 16, 0, 0, 1, 0, 32, 0};
+    const DWORD sizeAndOffset[2] = {static_cast<DWORD>(image.size()), 6 + 16};
+    return std::string(reinterpret_cast<const char *>(dir), 6) + std::string(reinterpret_cast<const char *>(entry), 8) +
+           std::string(reinterpret_cast<const char *>(sizeAndOffset), 8) + image;
+}
+
+std::string WaveFileBytes()
+{
+    const std::string samples(2000, '\x80');
+    const DWORD fmt[4] = {16, 0x00010001, 11025, 11025};
+    const WORD align[2] = {1, 8};
+    std::string body = "WAVEfmt " + std::string(reinterpret_cast<const char *>(fmt), 16) +
+                       std::string(reinterpret_cast<const char *>(align), 4) + "data";
+    const DWORD n = static_cast<DWORD>(samples.size());
+    body += std::string(reinterpret_cast<const char *>(&n), 4) + samples;
+    const DWORD riff = static_cast<DWORD>(body.size());
+    return "RIFF" + std::string(reinterpret_cast<const char *>(&riff), 4) + body;
+}
+
+void ClickIn(HWND dialog, int id)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+HWND WaitDialog(DWORD pid, const char *caption)
+{
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindDialogOf(pid, caption)) != nullptr; }, kWaitMs, 20);
+    return found;
+}
+
+HWND WaitMessageBox(DWORD pid)
+{
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindMessageBoxOf(pid)) != nullptr; }, kWaitMs, 20);
+    return found;
+}
+
+bool Contains(const std::string &text, const std::string &part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+DWORD WINAPI ReadToggle(void *vk)
+{
+    return GetKeyState(static_cast<int>(reinterpret_cast<INT_PTR>(vk))) & 1;
+}
+
+// A lock key's state as a thread that never had keyboard input reads it.
+bool ToggleSeenByNewThread(WORD vk)
+{
+    HANDLE thread = CreateThread(nullptr, 0, ReadToggle, reinterpret_cast<void *>(INT_PTR(vk)), 0, nullptr);
+    DWORD state = 0;
+    WaitForSingleObject(thread, INFINITE);
+    GetExitCodeThread(thread, &state);
+    CloseHandle(thread);
+    return state != 0;
+}
+
+class HostTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        g_keys = new KeyWindow;
+        ASSERT_TRUE(g_keys->Open());
+    }
+    static void TearDownTestSuite()
+    {
+        delete g_keys;
+        g_keys = nullptr;
+    }
+
+    void SetUp() override
+    {
+        folder_ = FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        ini_ = folder_ + "\\Tolvar.ini";
+        log_ = folder_ + "\\indications.log";
+        exe_ = TestBinFolder() + "\\Tolvar.exe";
+        LockKeysOff();
+    }
+
+    void TearDown() override
+    {
+        DWORD code = 0;
+        if (program_.running()) {
+            EXPECT_TRUE(program_.Exit(&code));
+        }
+        LockKeysOff();
+    }
+
+    static void LockKeysOff()
+    {
+        for (WORD vk : {VK_CAPITAL, VK_NUMLOCK, VK_SCROLL})
+            ASSERT_TRUE(g_keys->SetToggle(vk, false));
+    }
+
+    // Starts Tolvar.exe with this test's settings and log, ready to report.
+    bool StartTolvar(TolvarProgram &program, std::vector<std::string> extra = {})
+    {
+        std::vector<std::string> args = {"--no-splash", "--settings", ini_, "--log", log_};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return program.Start(exe_, args) && program.WaitReady();
+    }
+
+    std::string folder_, ini_, log_, exe_;
+    TolvarProgram program_;
+};
+
+} // namespace
+
+TEST_F(HostTest, LockKeysAndCombinationsIndicateWithTheirIconsAndSounds)
+{
+    const std::string icon = folder_ + "\\caps on.ico";
+    const std::string sound = folder_ + "\\combo.wav";
+    ASSERT_TRUE(WriteFileBytes(icon, IconFileBytes()));
+    ASSERT_TRUE(WriteFileBytes(sound, WaveFileBytes()));
+    std::vector<Key> keys = DefaultKeys();
+    keys[0].iconOn = icon;
+    keys.push_back({"0x4B", kCtrlShift, "Ctrl+Shift+K", sound, "", false});
+    keys.push_back({"0x4C", kCtrlShift, "Ctrl+Shift+L", folder_ + "\\gone.wav", "", false});
+    ASSERT_TRUE(WriteFileBytes(ini_, Ini(keys, "DisplayMilliseconds=10000\r\n")));
+    ASSERT_TRUE(StartTolvar(program_));
+
+    g_keys->Tap(VK_CAPITAL);
+    g_keys->Tap(VK_CAPITAL);
+    g_keys->Tap(VK_NUMLOCK);
+    g_keys->Tap(VK_NUMLOCK);
+    g_keys->Chord({kCtrl, kShift}, 'K');
+    g_keys->Chord({kCtrl, kShift}, 'L');
+    g_keys->Chord({kCtrl}, 'K');  // other modifiers: not this key
+    g_keys->Tap(VK_SCROLL);
+    g_keys->Tap(VK_SCROLL);
+    // Lines come in the order of the events: once the last one is there,
+    // any line too many would be there as well.
+    const std::vector<std::string> expected = {
+        "0x14 0x80 1 \"Caps Lock\" icon=" + icon + " sound=res:106",
+        "0x14 0x80 0 \"Caps Lock\" icon=res:2001 sound=res:107",
+        "0x90 0x80 1 \"Num Lock\" icon=res:3000 sound=res:106",
+        "0x90 0x80 0 \"Num Lock\" icon=res:3001 sound=res:107",
+        "0x4B 0x05 1 \"Ctrl+Shift+K\" icon=none sound=" + sound,
+        "0x4C 0x05 1 \"Ctrl+Shift+L\" icon=none sound=res:106",
+        "0x91 0x80 1 \"Scroll Lock\" icon=res:4000 sound=res:106",
+        "0x91 0x80 0 \"Scroll Lock\" icon=res:4001 sound=res:107",
+    };
+    ASSERT_TRUE(WaitLogLines(log_, expected.size()));
+    EXPECT_EQ(expected, LogLines(log_));
+
+    // The display is up, topmost, and took neither the focus nor the mouse.
+    HWND display = FindWindowA("TolvarDisplay", nullptr);
+    ASSERT_TRUE(display && IsWindowVisible(display));
+    const LONG_PTR style = GetWindowLongPtrA(display, GWL_EXSTYLE);
+    EXPECT_EQ(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT,
+              style & (WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT));
+    EXPECT_EQ(g_keys->window(), GetForegroundWindow());
+    RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SaveScreenshot(screen, folder_ + "\\display.bmp");
+}
+
+TEST_F(HostTest, SilentModeAndBeepOnly)
+{
+    const struct {
+        const char *switches;
+        const char *sound;
+    } cases[] = {
+        {"Silent=1\r\n", "silent"},
+        {"BeepOnly=1\r\n", "beep"},
+        {"Silent=1\r\nBeepOnly=1\r\nOnScreenDisplay=0\r\n", "silent"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.switches);
+        DeleteFileA(log_.c_str());
+        ASSERT_TRUE(WriteFileBytes(ini_, Ini(DefaultKeys(), c.switches)));
+        TolvarProgram program;
+        ASSERT_TRUE(StartTolvar(program));
+        g_keys->Tap(VK_CAPITAL);
+        g_keys->Tap(VK_CAPITAL);
+        ASSERT_TRUE(WaitLogLines(log_, 2));
+        const std::vector<std::string> expected = {
+            "0x14 0x80 1 \"Caps Lock\" icon=res:2000 sound=" + std::string(c.sound),
+            "0x14 0x80 0 \"Caps Lock\" icon=res:2001 sound=" + std::string(c.sound)};
+        EXPECT_EQ(expected, LogLines(log_));
+        DWORD code = 1;
+        ASSERT_TRUE(program.Exit(&code));
+        EXPECT_EQ(0u, code);
+    }
+}
+
+TEST_F(HostTest, KeysAddedAndRemovedInTheOptionsDialogReportAtOnceAndLast)
+{
+    ASSERT_TRUE(WriteFileBytes(ini_, Ini(DefaultKeys())));
+    ASSERT_TRUE(StartTolvar(program_));
+
+    // A second start hands over to the first, which opens its options.
+    DWORD code = 1;
+    ASSERT_TRUE(RunToEnd(exe_, {"--no-splash", "--settings", ini_}, &code));
+    EXPECT_EQ(0u, code);
+    HWND options = WaitDialog(program_.pid(), "Tolvar Options");
+    ASSERT_TRUE(options) << "the first instance opened no options dialog";
+    // Painted before it is pictured.
+    RedrawWindow(options, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT r;
+    GetWindowRect(options, &r);
+    SaveScreenshot(r, folder_ + "\\options.bmp");
+
+    ClickIn(options, IDC_ADD_NEW);
+    HWND capture = WaitDialog(program_.pid(), "Add New Key");
+    ASSERT_TRUE(capture);
+    SetForegroundWindow(capture);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == capture; }, kWaitMs));
+    for (WORD vk : {kCtrl, kShift, WORD('J')})
+        KeyWindow::Send(vk, false);
+    for (WORD vk : {WORD('J'), kShift, kCtrl})
+        KeyWindow::Send(vk, true);
+    // The field shows each key as it goes down: the combination is whole
+    // once it ends with J. Asked of the control itself: the text of another
+    // process's window is its caption.
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            char text[64] = "";
+            SendMessageA(GetDlgItem(capture, IDC_CAPTURE_EDIT), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+            const size_t n = strlen(text);
+            return n > 1 && text[n - 1] == 'J';
+        },
+        kWaitMs));
+    ClickIn(capture, IDC_ADD_KEY_OK);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(capture); }, kWaitMs));
+    ClickIn(options, IDC_APPLY);
+    ASSERT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(ini_), "Keys=4"); }, kWaitMs))
+        << ReadFileBytes(ini_);
+    EXPECT_TRUE(Contains(ReadFileBytes(ini_), "Code=0x4A\r\nModifiers=0x05")) << ReadFileBytes(ini_);
+
+    // Reports at once, with the default sound of a key without an icon.
+    g_keys->Chord({kCtrl, kShift}, 'J');
+    ASSERT_TRUE(WaitLogLines(log_, 1));
+    const std::string added = LogLines(log_)[0];
+    EXPECT_EQ(0u, added.find("0x4A 0x05 1 \"")) << added;
+    EXPECT_TRUE(Contains(added, "\" icon=none sound=res:106")) << added;
+    ClickIn(options, IDC_OK);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(options); }, kWaitMs));
+    ASSERT_TRUE(program_.Exit(&code));
+    EXPECT_EQ(0u, code);
+
+    // The key lasts: a new run reports it too.
+    TolvarProgram second;
+    ASSERT_TRUE(StartTolvar(second));
+    g_keys->Chord({kCtrl, kShift}, 'J');
+    ASSERT_TRUE(WaitLogLines(log_, 2));
+    EXPECT_EQ(added.substr(added.find(' ')), LogLines(log_)[1].substr(LogLines(log_)[1].find(' ')));
+
+    // Removed: the last row (the new key) focused from the keyboard, deleted,
+    // applied. The key stops reporting; Caps Lock after it still does.
+    PostMessageA(second.Window(), kMsgTray, 1, WM_LBUTTONDBLCLK);
+    options = WaitDialog(second.pid(), "Tolvar Options");
+    ASSERT_TRUE(options);
+    SetForegroundWindow(options);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == options; }, kWaitMs));
+    PostMessageA(options, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(options, IDC_KEY_LIST)), TRUE);
+    KeyWindow::Send(VK_END, false);
+    KeyWindow::Send(VK_END, true);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(options, IDC_DELETE)) != 0; }, kWaitMs));
+    ClickIn(options, IDC_DELETE);
+    ClickIn(options, IDC_APPLY);
+    ASSERT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(ini_), "Keys=3"); }, kWaitMs));
+    g_keys->Chord({kCtrl, kShift}, 'J');
+    g_keys->Tap(VK_CAPITAL);
+    g_keys->Tap(VK_CAPITAL);
+    ASSERT_TRUE(WaitLogLines(log_, 4));
+    const std::vector<std::string> lines = LogLines(log_);
+    EXPECT_EQ(4u, lines.size());
+    EXPECT_EQ(0u, lines[2].find("0x14 0x80 1 ")) << lines[2];
+    ClickIn(options, IDC_OK);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(options); }, kWaitMs));
+    ASSERT_TRUE(second.Exit(&code));
+    EXPECT_EQ(0u, code);
+}
+
+TEST_F(HostTest, AnUnreadableSettingsFileIsKeptAsideAndReported)
+{
+    const std::string garbage("\x00\x01\xFF[Tolvar]\r\nVersion=9\r\n\x00garbage", 30);
+    ASSERT_TRUE(WriteFileBytes(ini_, garbage));
+    ASSERT_TRUE(StartTolvar(program_));
+    HWND box = WaitMessageBox(program_.pid());
+    ASSERT_TRUE(box);
+    const std::string aside = folder_ + "\\Tolvar.unreadable.ini";
+    const std::string text = MessageBoxText(box);
+    EXPECT_TRUE(Contains(text, "could not read its settings file")) << text;
+    EXPECT_TRUE(Contains(text, aside)) << text;
+    EXPECT_EQ(garbage, ReadFileBytes(aside));
+    EXPECT_FALSE(FileExists(ini_));
+    ClickIn(box, IDOK);
+
+    // Running with the defaults.
+    g_keys->Tap(VK_SCROLL);
+    ASSERT_TRUE(WaitLogLines(log_, 1));
+    EXPECT_EQ("0x91 0x80 1 \"Scroll Lock\" icon=res:4000 sound=res:106", LogLines(log_)[0]);
+}
+
+TEST_F(HostTest, TrayIconsAreRightFromTheStartAndComeBackWithTheShell)
+{
+    FakeNotificationArea area;
+    ASSERT_TRUE(area.Open());
+    // Caps Lock on before the program starts. Its tray icon must show the
+    // state a program starting now reads, whatever it is: on under Windows,
+    // where a thread outside a key message sees the system's key state;
+    // Wine 8 gives a new thread no toggle states at all.
+    ASSERT_TRUE(g_keys->SetToggle(VK_CAPITAL, true));
+    const std::string caps = std::string("Caps Lock: ") + (ToggleSeenByNewThread(VK_CAPITAL) ? "on" : "off");
+    ASSERT_TRUE(WriteFileBytes(ini_, Ini(DefaultKeys())));
+    ASSERT_TRUE(StartTolvar(program_));
+    HWND owner = program_.Window();
+    auto all = [&](DWORD operation, const std::string &capsTip, const char *num) {
+        return area.Count(operation, owner, capsTip) == 1 && area.Count(operation, owner, num) == 1 &&
+               area.Count(operation, owner, "Scroll Lock: off") == 1;
+    };
+    EXPECT_TRUE(all(NIM_ADD, caps, "Num Lock: off")) << area.Describe();
+    // From the first report on, the reported state counts.
+    g_keys->Tap(VK_CAPITAL);
+    g_keys->Tap(VK_CAPITAL);
+    EXPECT_TRUE(WaitFor([&] { return area.Count(NIM_MODIFY, owner, "Caps Lock: on") >= 1; }, kWaitMs));
+    g_keys->Tap(VK_NUMLOCK);
+    EXPECT_TRUE(WaitFor([&] { return area.Count(NIM_MODIFY, owner, "Num Lock: on") == 1; }, kWaitMs));
+
+    // The shell restarts and announces its new taskbar.
+    area.ClearCalls();
+    ASSERT_TRUE(area.Restart());
+    EXPECT_TRUE(WaitFor([&] { return all(NIM_ADD, "Caps Lock: on", "Num Lock: on"); }, kWaitMs))
+        << area.Describe();
+
+    // A shell without a notification area refuses the icons; when one
+    // appears without announcing itself, the next report brings them.
+    area.SetAccepting(false);
+    ASSERT_TRUE(area.Restart());
+    g_keys->Tap(VK_NUMLOCK);
+    ASSERT_TRUE(WaitFor([&] { return area.Count(NIM_ADD, owner, "Num Lock: off", false) == 1; }, kWaitMs))
+        << area.Describe();
+    area.ClearCalls();
+    area.SetAccepting(true);
+    g_keys->Tap(VK_NUMLOCK);
+    EXPECT_TRUE(WaitFor([&] { return all(NIM_ADD, "Caps Lock: on", "Num Lock: off"); }, kWaitMs))
+        << area.Describe();
+
+    DWORD code = 1;
+    ASSERT_TRUE(program_.Exit(&code));
+    int deleted = 0;
+    for (const auto &call : area.Calls())
+        deleted += call.operation == NIM_DELETE && call.owner == owner ? 1 : 0;
+    EXPECT_EQ(3, deleted) << "the icons go with the program";
+}
+
+TEST_F(HostTest, MissingLibrariesAndATakenChannelAreReportedNotSilent)
+{
+    const struct {
+        const char *what;
+        std::vector<const char *> files;
+        bool takeChannel;
+        const char *says;
+        DWORD exitCode;
+    } cases[] = {
+        {"no hook library", {"Tolvar.exe", "Tolvar.dll"}, false, "TolvarEx.dll", 1},
+        {"channel taken", {"Tolvar.exe", "Tolvar.dll", "TolvarEx.dll"}, true, "already uses", 1},
+        {"no options library", {"Tolvar.exe", "TolvarEx.dll"}, false, "Tolvar.dll", 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string folder = FreshFolder(std::string("alone-") + (c.takeChannel ? "c" : "") +
+                                               std::to_string(c.files.size()) + c.files[1]);
+        for (const char *file : c.files)
+            ASSERT_TRUE(CopyFileA((TestBinFolder() + "\\" + file).c_str(), (folder + "\\" + file).c_str(), FALSE));
+        // Another host's channel, with its hook installed.
+        HANDLE channel = c.takeChannel ? CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
+                                                            0, 4096, "tvHookMMFName")
+                                       : nullptr;
+        if (channel) {
+            DWORD *hookHandle = static_cast<DWORD *>(MapViewOfFile(channel, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+            ASSERT_TRUE(hookHandle);
+            *hookHandle = 0x1234;
+            UnmapViewOfFile(hookHandle);
+        }
+        DeleteFileA(log_.c_str());
+        // No --settings: the settings live beside the program.
+        TolvarProgram program;
+        ASSERT_TRUE(program.Start(folder + "\\Tolvar.exe", {"--no-splash", "--log", log_}));
+        HWND box = WaitMessageBox(program.pid());
+        ASSERT_TRUE(box);
+        EXPECT_TRUE(Contains(MessageBoxText(box), c.says)) << MessageBoxText(box);
+        ClickIn(box, IDOK);
+        if (c.exitCode == 0) {
+            // Without options it still indicates, and keeps its settings
+            // beside itself, where it may write.
+            g_keys->Tap(VK_CAPITAL);
+            ASSERT_TRUE(WaitLogLines(log_, 1));
+            EXPECT_EQ("0x14 0x80 1 \"Caps Lock\" icon=res:2000 sound=res:106", LogLines(log_)[0]);
+            PostMessageA(program.Window(), WM_COMMAND, kCmdDisplaySwitch, 0);
+            EXPECT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(folder + "\\Tolvar.ini"), "OnScreenDisplay=0"); },
+                                kWaitMs));
+            DWORD code = 1;
+            ASSERT_TRUE(program.Exit(&code));
+            EXPECT_EQ(0u, code);
+        } else {
+            DWORD code = 0;
+            ASSERT_TRUE(program.WaitExit(&code));
+            EXPECT_EQ(c.exitCode, code);
+        }
+        if (channel) {
+            // Other processes may keep the mapping open: no hook of ours in it.
+            DWORD *hookHandle = static_cast<DWORD *>(MapViewOfFile(channel, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+            *hookHandle = 0;
+            UnmapViewOfFile(hookHandle);
+            CloseHandle(channel);
+        }
+    }
+}

@@ -1,0 +1,62 @@
+// tolvar_program.h - Tolvar.exe as its end-to-end tests run it: started with
+// its switches, watched through its log file, its message boxes and its
+// window, and ended the way a user ends it.
+#ifndef TOLVAR_TESTS_SUPPORT_TOLVAR_PROGRAM_H
+#define TOLVAR_TESTS_SUPPORT_TOLVAR_PROGRAM_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace tolvar_test {
+
+// The folder of the running test program (where the build puts Tolvar.exe).
+std::string TestBinFolder();
+// A fresh, empty folder for one test under the test program's folder.
+std::string FreshFolder(const std::string &name);
+bool WriteFileBytes(const std::string &path, const std::string &bytes);
+std::string ReadFileBytes(const std::string &path);
+bool FileExists(const std::string &path);
+
+class TolvarProgram {
+public:
+    ~TolvarProgram();
+    // Starts exe with the arguments (quoted as needed) and the folder of
+    // the exe as working folder.
+    bool Start(const std::string &exe, const std::vector<std::string> &args);
+    // Until its keyboard hook is installed: it indicates from then on.
+    bool WaitReady();
+    // Its hidden window.
+    HWND Window() const;
+    // Asks it to exit (as Exit in its menu does) and waits; its exit code.
+    bool Exit(DWORD *code);
+    bool WaitExit(DWORD *code);
+    DWORD pid() const { return pid_; }
+    bool running() const;
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+};
+
+// Runs exe with the arguments to its end; false when it did not end in time.
+bool RunToEnd(const std::string &exe, const std::vector<std::string> &args, DWORD *code);
+
+// The lines of a --log file without their first field (the milliseconds).
+std::vector<std::string> LogLines(const std::string &path);
+// Waits until the log holds at least n lines.
+bool WaitLogLines(const std::string &path, size_t n);
+
+// A visible message box of that process, or null; its text.
+HWND FindMessageBoxOf(DWORD pid);
+std::string MessageBoxText(HWND box);
+// A visible dialog (#32770) of that process with this caption, or null.
+HWND FindDialogOf(DWORD pid, const char *caption);
+
+// Saves the screen's rectangle as a 24-bit BMP file.
+bool SaveScreenshot(const RECT &area, const std::string &path);
+
+} // namespace tolvar_test
+
+#endif
