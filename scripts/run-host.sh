@@ -4,7 +4,8 @@
 #   scripts/run-host.sh [Tolvar.exe switches]
 #
 # Without a DISPLAY it shows the program at work: a private virtual display
-# with a Wine desktop that has a taskbar and a notification area, a fresh
+# with a Wine desktop that has a taskbar and a notification area (the Wine
+# session of scripts/wine-session.sh), a fresh
 # settings file, and Tolvar.exe --demo, which presses Caps Lock, Num Lock and
 # Scroll Lock with real key events (on, then off again). Every indication is
 # printed as it happens, and a screenshot of the desktop with the tray icons
@@ -37,15 +38,6 @@ fi
 trap wine_session_stop EXIT
 run=$build/host-run
 wine_session_start "$run"
-
-# A virtual desktop with a taskbar, in which every later program opens.
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f >/dev/null 2>&1
-wine explorer /desktop=Default,1024x768 </dev/null >/dev/null 2>&1 &
-for _ in $(seq 1 600); do
-  xwininfo -root -tree 2>/dev/null | grep -q 'Wine desktop' && break
-  sleep 0.2
-done
 
 # Fresh settings: the defaults, with the display kept up long enough to be
 # seen in the screenshot and the Caps Lock display switched on.
@@ -82,7 +74,7 @@ while kill -0 "$pid" 2>/dev/null; do
   # All three lock keys on: the tray, the display and the Caps Lock display.
   if [ -z "$shot" ] && [ "$printed" -ge 3 ]; then
     shot=$build_root/tolvar-desktop.png
-    import -window root -crop 1024x768+0+0 "$shot"
+    import -window root "$shot"
     echo "screenshot: $shot"
   fi
   sleep 0.1

@@ -15,6 +15,7 @@
 #include "options/resources/resource_ids.h"
 #include "support/fake_notification_area.h"
 #include "support/key_window.h"
+#include "support/keyboard.h"
 #include "support/polling.h"
 #include "support/tolvar_program.h"
 
@@ -280,12 +281,11 @@ TEST_F(HostTest, KeysAddedAndRemovedInTheOptionsDialogReportAtOnceAndLast)
     ClickIn(options, IDC_ADD_NEW);
     HWND capture = WaitDialog(program_.pid(), "Add New Key");
     ASSERT_TRUE(capture);
-    SetForegroundWindow(capture);
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == capture; }, kWaitMs));
+    ASSERT_TRUE(BringToFront(capture, GetDlgItem(capture, IDC_CAPTURE_EDIT), kWaitMs));
     for (WORD vk : {kCtrl, kShift, WORD('J')})
-        KeyWindow::Send(vk, false);
+        SendKey(vk, false);
     for (WORD vk : {WORD('J'), kShift, kCtrl})
-        KeyWindow::Send(vk, true);
+        SendKey(vk, true);
     // The field shows each key as it goes down: the combination is whole
     // once it ends with J. Asked of the control itself: the text of another
     // process's window is its caption.
@@ -327,11 +327,10 @@ TEST_F(HostTest, KeysAddedAndRemovedInTheOptionsDialogReportAtOnceAndLast)
     PostMessageA(second.Window(), kMsgTray, 1, WM_LBUTTONDBLCLK);
     options = WaitDialog(second.pid(), "Tolvar Options");
     ASSERT_TRUE(options);
-    SetForegroundWindow(options);
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == options; }, kWaitMs));
+    ASSERT_TRUE(BringToFront(options, nullptr, kWaitMs));
     PostMessageA(options, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(options, IDC_KEY_LIST)), TRUE);
-    KeyWindow::Send(VK_END, false);
-    KeyWindow::Send(VK_END, true);
+    ASSERT_TRUE(BringToFront(options, GetDlgItem(options, IDC_KEY_LIST), kWaitMs));
+    TapKey(VK_END);
     ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(options, IDC_DELETE)) != 0; }, kWaitMs));
     ClickIn(options, IDC_DELETE);
     ClickIn(options, IDC_APPLY);

@@ -1,6 +1,7 @@
 // key_window.cpp - real key events into a window of the test process.
 #include "key_window.h"
 
+#include "keyboard.h"
 #include "polling.h"
 
 namespace tolvar_test {
@@ -85,41 +86,20 @@ LRESULT CALLBACK KeyWindow::Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
     }
 }
 
-void KeyWindow::Send(WORD vk, bool up)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, 0));
-    const bool extended = vk == VK_NUMLOCK || vk == VK_RCONTROL || vk == VK_RMENU || vk == VK_RSHIFT;
-    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
-    SendInput(1, &input, sizeof input);
-}
-
-void KeyWindow::Foreground()
-{
-    if (GetForegroundWindow() != window_) {
-        SetForegroundWindow(window_);
-        WaitFor([this] { return GetForegroundWindow() == window_; }, kWaitMs);
-    }
-}
-
 void KeyWindow::Tap(WORD vk)
 {
-    Foreground();
-    Send(vk, false);
-    Send(vk, true);
+    BringToFront(window_, nullptr, kWaitMs);
+    TapKey(vk);
 }
 
 void KeyWindow::Chord(std::initializer_list<WORD> modifiers, WORD vk)
 {
-    Foreground();
+    BringToFront(window_, nullptr, kWaitMs);
     for (WORD m : modifiers)
-        Send(m, false);
-    Send(vk, false);
-    Send(vk, true);
+        SendKey(m, false);
+    TapKey(vk);
     for (auto m = modifiers.end(); m != modifiers.begin();)
-        Send(*--m, true);
+        SendKey(*--m, true);
 }
 
 bool KeyWindow::Settle()

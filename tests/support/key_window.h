@@ -22,8 +22,6 @@ public:
     // Holds the modifiers (in order), taps vk, releases them: the way a
     // combination reaches a hook with its modifiers already down.
     void Chord(std::initializer_list<WORD> modifiers, WORD vk);
-    // Sends any key events to whatever window is in the foreground.
-    static void Send(WORD vk, bool up);
     // Waits until the window's thread has taken every key sent before.
     bool Settle();
     // A lock key's toggle state as the window's thread sees it (settled).
@@ -34,7 +32,6 @@ public:
 private:
     static DWORD WINAPI ThreadMain(void *self);
     static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
-    void Foreground();
     HANDLE thread_ = nullptr;
     HANDLE ready_ = nullptr;
     HWND window_ = nullptr;

@@ -20,25 +20,6 @@ std::string Quote(const std::string &arg)
     return "\"" + arg + "\"";
 }
 
-HANDLE Launch(const std::string &exe, const std::vector<std::string> &args, DWORD *pid)
-{
-    std::string line = Quote(exe);
-    for (const std::string &arg : args)
-        line += " " + Quote(arg);
-    const std::string folder = exe.substr(0, exe.rfind('\\'));
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
-    if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &info))
-        return nullptr;
-    CloseHandle(info.hThread);
-    *pid = info.dwProcessId;
-    return info.hProcess;
-}
-
 struct Search {
     DWORD pid;
     const char *caption;
@@ -121,24 +102,18 @@ bool FileExists(const std::string &path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-TolvarProgram::~TolvarProgram()
-{
-    if (process_) {
-        if (running())
-            TerminateProcess(process_, 99);
-        CloseHandle(process_);
-    }
-}
-
 bool TolvarProgram::Start(const std::string &exe, const std::vector<std::string> &args)
 {
-    process_ = Launch(exe, args, &pid_);
-    return process_ != nullptr;
+    std::string line = Quote(exe);
+    for (const std::string &arg : args)
+        line += " " + Quote(arg);
+    process_.reset(new ChildProcess);
+    return process_->Start(line, exe + ".out");
 }
 
 bool TolvarProgram::running() const
 {
-    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+    return process_ && WaitForSingleObject(process_->Handle(), 0) == WAIT_TIMEOUT;
 }
 
 bool TolvarProgram::WaitReady()
@@ -165,7 +140,7 @@ HWND TolvarProgram::Window() const
     while ((window = FindWindowExA(nullptr, window, "TolvarIndicatorWindow", nullptr))) {
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
-        if (pid == pid_)
+        if (pid == this->pid())
             return window;
     }
     return nullptr;
@@ -181,10 +156,10 @@ bool TolvarProgram::Exit(DWORD *code)
 
 bool TolvarProgram::WaitExit(DWORD *code)
 {
-    if (!process_ || WaitForSingleObject(process_, kWaitMs) != WAIT_OBJECT_0)
+    if (!process_)
         return false;
-    GetExitCodeProcess(process_, code);
-    return true;
+    *code = process_->WaitForExit(kWaitMs);
+    return *code != STILL_ACTIVE;
 }
 
 bool RunToEnd(const std::string &exe, const std::vector<std::string> &args, DWORD *code)

@@ -6,8 +6,11 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "child_process.h"
 
 namespace tolvar_test {
 
@@ -21,9 +24,8 @@ bool FileExists(const std::string &path);
 
 class TolvarProgram {
 public:
-    ~TolvarProgram();
-    // Starts exe with the arguments (quoted as needed) and the folder of
-    // the exe as working folder.
+    // Starts exe with the arguments (quoted as needed); what it prints goes
+    // to a file beside it.
     bool Start(const std::string &exe, const std::vector<std::string> &args);
     // Until its keyboard hook is installed: it indicates from then on.
     bool WaitReady();
@@ -32,12 +34,11 @@ public:
     // Asks it to exit (as Exit in its menu does) and waits; its exit code.
     bool Exit(DWORD *code);
     bool WaitExit(DWORD *code);
-    DWORD pid() const { return pid_; }
+    DWORD pid() const { return process_ ? process_->Id() : 0; }
     bool running() const;
 
 private:
-    HANDLE process_ = nullptr;
-    DWORD pid_ = 0;
+    std::unique_ptr<ChildProcess> process_;
 };
 
 // Runs exe with the arguments to its end; false when it did not end in time.
