@@ -5,9 +5,10 @@
 #
 #   scripts/fuzz-smoke.sh BUILD_DIR
 #   FUZZ_SECONDS=600 scripts/fuzz-smoke.sh BUILD_DIR     a longer run
-#   FUZZ_RUNS=10000000 scripts/fuzz-smoke.sh BUILD_DIR   a fixed number of runs
-#   FUZZ_MAX_LEN=120000                                  longer inputs (default
-#                                                        4096), past the chunk size
+#   FUZZ_RUNS=10000000 FUZZ_SECONDS=0 scripts/fuzz-smoke.sh BUILD_DIR
+#                                       a fixed number of runs, no time limit
+#   FUZZ_MAX_LEN=120000                 longer inputs (default 4096), past the
+#                                       chunk size
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:?usage: fuzz-smoke.sh BUILD_DIR}

@@ -39,42 +39,61 @@ const char *const kCallNames[kCallKinds] = {"open", "close", "read",    "write",
 
 struct Counts {
     long n[kCallKinds] = {};
+    double seconds[kCallKinds] = {};  // spent inside the calls of each kind
     bool operator==(const Counts &o) const { return std::equal(n, n + kCallKinds, o.n); }
 };
 
-// The platform's file layer with every call counted, in the benchmark's
-// own host folder.
+// The platform's file layer with every call counted and timed, in the
+// benchmark's own host folder.
 class CountingFiles final : public SchemeFileSystem {
 public:
     CountingFiles(SchemeFileSystem &inner, std::string host) : in_(inner), host_(std::move(host)) {}
     Counts counts;
 
-    Handle OpenRead(const char *p) override { return ++counts.n[kOpen], in_.OpenRead(p); }
+    Handle OpenRead(const char *p) override
+    {
+        return Count(kOpen, [&] { return in_.OpenRead(p); });
+    }
     Handle CreateWrite(const char *p, bool s) override
     {
-        return ++counts.n[kOpen], in_.CreateWrite(p, s);
+        return Count(kOpen, [&] { return in_.CreateWrite(p, s); });
     }
     bool Read(Handle f, void *b, uint32_t n, uint32_t *got) override
     {
-        return ++counts.n[kRead], in_.Read(f, b, n, got);
+        return Count(kRead, [&] { return in_.Read(f, b, n, got); });
     }
     bool Write(Handle f, const void *b, uint32_t n) override
     {
-        return ++counts.n[kWrite], in_.Write(f, b, n);
+        return Count(kWrite, [&] { return in_.Write(f, b, n); });
     }
-    bool Size(Handle f, uint64_t *s) override { return ++counts.n[kSize], in_.Size(f, s); }
-    bool Seek(Handle f, uint64_t o) override { return ++counts.n[kSeek], in_.Seek(f, o); }
-    void Close(Handle f) override { ++counts.n[kClose], in_.Close(f); }
-    PathKind Probe(const char *p) override { return ++counts.n[kLookUp], in_.Probe(p); }
-    bool CreateFolder(const char *p) override { return ++counts.n[kMkdir], in_.CreateFolder(p); }
-    bool Find(const char *p, uint64_t *s) override { return ++counts.n[kLookUp], in_.Find(p, s); }
+    bool Size(Handle f, uint64_t *s) override { return Count(kSize, [&] { return in_.Size(f, s); }); }
+    bool Seek(Handle f, uint64_t o) override { return Count(kSeek, [&] { return in_.Seek(f, o); }); }
+    void Close(Handle f) override
+    {
+        Count(kClose, [&] {
+            in_.Close(f);
+            return true;
+        });
+    }
+    PathKind Probe(const char *p) override { return Count(kLookUp, [&] { return in_.Probe(p); }); }
+    bool CreateFolder(const char *p) override
+    {
+        return Count(kMkdir, [&] { return in_.CreateFolder(p); });
+    }
+    bool Find(const char *p, uint64_t *s) override
+    {
+        return Count(kLookUp, [&] { return in_.Find(p, s); });
+    }
     bool ListFolder(const char *p, FolderSink &s) override
     {
-        return ++counts.n[kList], in_.ListFolder(p, s);
+        return Count(kList, [&] { return in_.ListFolder(p, s); });
     }
     bool NamesIgnoreCase() override { return in_.NamesIgnoreCase(); }
-    bool Remove(const char *p) override { return ++counts.n[kDelete], in_.Remove(p); }
-    bool Rename(const char *a, const char *b) override { return ++counts.n[kMove], in_.Rename(a, b); }
+    bool Remove(const char *p) override { return Count(kDelete, [&] { return in_.Remove(p); }); }
+    bool Rename(const char *a, const char *b) override
+    {
+        return Count(kMove, [&] { return in_.Rename(a, b); });
+    }
     bool HostFolder(char *out, size_t size) override
     {
         if (host_.size() + 1 > size)
@@ -84,6 +103,16 @@ public:
     }
 
 private:
+    template <typename F>
+    auto Count(Call kind, F call) -> decltype(call())
+    {
+        ++counts.n[kind];
+        const Clock::time_point t = Clock::now();
+        auto result = call();
+        counts.seconds[kind] += Seconds(t);
+        return result;
+    }
+
     SchemeFileSystem &in_;
     std::string host_;
 };
@@ -188,6 +217,7 @@ struct Phase {
     const char *label;
     std::vector<double> seconds;
     Counts counts;
+    std::vector<double> inCalls[kCallKinds];  // per round
     bool countsStable = true;
 
     void Record(double s, const Counts &c, int round)
@@ -196,6 +226,8 @@ struct Phase {
         if (round > 0 && !(c == counts))
             countsStable = false;
         counts = c;
+        for (int k = 0; k < kCallKinds; ++k)
+            inCalls[k].push_back(c.seconds[k]);
     }
 };
 
@@ -336,6 +368,18 @@ bool RunSchemeBench(SchemeFileSystem &platform, const std::string &host,
         for (int k = 0; k < kCallKinds; ++k)
             std::printf(" %s=%ld", kCallNames[k], p->counts.n[k]);
         std::printf("%s\n", p->countsStable ? "" : " (counts varied between rounds)");
+    }
+    std::printf("time inside the file calls, ms (median of the rounds), by kind:\n");
+    for (const Phase *p : {&copy, &save, &fresh, &reuse}) {
+        double total = 0;
+        std::printf("  %-17s", p->label);
+        for (int k = 0; k < kCallKinds; ++k) {
+            const double ms = Median(p->inCalls[k]) * 1000;
+            total += ms;
+            if (p->counts.n[k])
+                std::printf(" %s %.1f", kCallNames[k], ms);
+        }
+        std::printf("  (all calls %.1f of %.1f)\n", total, Median(p->seconds) * 1000);
     }
     std::printf("checks passed: scheme size; first load: %zu new files, each equal to its "
                 "source; reload: every item on its stored file, nothing written\n",
