@@ -86,9 +86,7 @@ void Demo::Tick()
     case kSecondWait: {
         const int target = expected_ * (phase_ == kFirstWait ? 1 : 2);
         if (indications_ >= target) {
-            if (phase_ == kSecondWait)
-                return Finish(0);
-            phase_ = kHold;
+            phase_ = phase_ == kFirstWait ? kHold : kFinalHold;
             phaseStart_ = GetTickCount();
         } else if (elapsed > kWaitMs) {
             Finish(1);
@@ -100,6 +98,10 @@ void Demo::Tick()
             phase_ = kSecondTaps;
             phaseStart_ = GetTickCount();
         }
+        return;
+    case kFinalHold:
+        if (elapsed >= kHoldMs)
+            Finish(0);
         return;
     }
 }

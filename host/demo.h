@@ -29,7 +29,7 @@ private:
     void Tick();
     void Finish(int result);
 
-    enum Phase { kFirstTaps, kFirstWait, kHold, kSecondTaps, kSecondWait };
+    enum Phase { kFirstTaps, kFirstWait, kHold, kSecondTaps, kSecondWait, kFinalHold };
     HWND window_ = nullptr;
     Phase phase_ = kFirstTaps;
     int step_ = 0;

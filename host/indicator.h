@@ -29,6 +29,7 @@
 #include "host/options_library.h"
 #include "host/report_timing.h"
 #include "host/settings.h"
+#include "host/sound_player.h"
 #include "host/tray_icons.h"
 
 namespace tolvar {
@@ -74,7 +75,8 @@ private:
     // indicator_reports.cpp
     static void OnReportFromHook(const Report &report, void *context);
     void OnReport(WPARAM packed, LPARAM number);
-    void Indicate(size_t key, int32_t state);
+    void Indicate(size_t key, int32_t state, LONG number);
+    void ShowPending();
     int32_t &StateOf(size_t key);
     int32_t &LockState(int32_t keyCode);
     void RefreshTray();
@@ -111,11 +113,21 @@ private:
     DisplayWindow display_;
     DisplayWindow capsLockDisplay_;
     HICON capsLockIcon_ = nullptr;
+    SoundPlayer sounds_;
     IndicationLog log_;
     ReportTiming timing_;
     Demo demo_;
 
     std::vector<int32_t> keyStates_;  // per key; lock keys use lockStates_
+    // What the tray and the display still have to show once no further
+    // report waits in the queue, or at the latest kMaxPendingMs after the
+    // first of them (a burst shows its latest state, not every step).
+    std::vector<bool> trayStale_;
+    bool pending_ = false;
+    DWORD pendingSince_ = 0;
+    int displayKey_ = -1;
+    int32_t displayState_ = 0;
+    std::vector<LONG> unshownReports_;
     int32_t lockStates_[3] = {0, 0, 0};
 };
 

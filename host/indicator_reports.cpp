@@ -5,13 +5,15 @@
 
 #include "common/virtual_keys.h"
 #include "host/indication.h"
-#include "host/sound_player.h"
 
 namespace tolvar {
 
 namespace {
 
 LONG g_reportNumber = 0;
+
+// The longest the tray and the display lag behind a stream of reports.
+const DWORD kMaxPendingMs = 50;
 
 WPARAM PackReport(const Report &report)
 {
@@ -64,41 +66,68 @@ void Indicator::OnReport(WPARAM packed, LPARAM number)
         // The program's own Caps Lock entry, or a key removed meanwhile.
         if (IsToggleKeyCode(keyCode))
             LockState(keyCode) = state;
-        UpdateCapsLockDisplay();
-        return;
+    } else {
+        const KeySetting &setting = settings_.keys[static_cast<size_t>(key)];
+        int32_t &last = StateOf(static_cast<size_t>(key));
+        const bool indicate = ShouldIndicate(setting, last, state);
+        const bool changed = last != state;
+        last = state;
+        if (indicate)
+            Indicate(static_cast<size_t>(key), state, static_cast<LONG>(number));
+        else if (changed && setting.hasIcon)
+            trayStale_[static_cast<size_t>(key)] = true;
     }
+    if (!pending_) {
+        pending_ = true;
+        pendingSince_ = GetTickCount();
+    }
+    MSG next;
+    if (!PeekMessageA(&next, window_, kMsgReport, kMsgReport, PM_NOREMOVE) ||
+        GetTickCount() - pendingSince_ >= kMaxPendingMs)
+        ShowPending();
+}
+
+void Indicator::Indicate(size_t key, int32_t state, LONG number)
+{
+    // The log and the sound for every indication; the tray and the display
+    // follow in ShowPending.
+    const KeySetting &setting = settings_.keys[key];
+    const bool on = state != 0;
+    const std::string played = sounds_.Play(ChooseSound(settings_, setting, on));
+    log_.Write(FormatLogLine(GetTickCount() - startTick_, setting.keyCode, setting.modifiers, state,
+                             setting.name, visuals_.Get(key, on).shown, played));
+    if (setting.hasIcon)
+        trayStale_[key] = true;
+    displayKey_ = static_cast<int>(key);
+    displayState_ = state;
+    if (timing_.enabled())
+        unshownReports_.push_back(number);
+    demo_.Indicated();
+}
+
+void Indicator::ShowPending()
+{
+    pending_ = false;
     // A notification area that appeared without announcing itself.
     if (!tray_.AllShown())
         tray_.AddMissing();
-    const KeySetting &setting = settings_.keys[static_cast<size_t>(key)];
-    int32_t &last = StateOf(static_cast<size_t>(key));
-    const bool indicate = ShouldIndicate(setting, last, state);
-    const bool changed = last != state;
-    last = state;
-    if (indicate) {
-        Indicate(static_cast<size_t>(key), state);
-        timing_.Shown(static_cast<LONG>(number));
-    } else if (changed && setting.hasIcon) {
-        UpdateTrayIcon(static_cast<size_t>(key));
+    for (size_t key = 0; key < trayStale_.size(); ++key) {
+        if (trayStale_[key])
+            UpdateTrayIcon(key);
+        trayStale_[key] = false;
     }
-    UpdateCapsLockDisplay();
-}
-
-void Indicator::Indicate(size_t key, int32_t state)
-{
-    const KeySetting &setting = settings_.keys[key];
-    const bool on = state != 0;
-    const StateVisual &visual = visuals_.Get(key, on);
-    if (setting.hasIcon)
-        UpdateTrayIcon(key);
-    const std::string played = PlayIndicationSound(ChooseSound(settings_, setting, on), instance_);
-    if (settings_.showDisplay) {
+    for (LONG number : unshownReports_)
+        timing_.Shown(number);
+    unshownReports_.clear();
+    if (displayKey_ >= 0 && settings_.showDisplay) {
+        const KeySetting &setting = settings_.keys[static_cast<size_t>(displayKey_)];
+        const bool on = displayState_ != 0;
         const char *detail = HasToggleState(setting) ? (on ? "on" : "off") : "pressed";
-        display_.Show(setting.name, detail, on, visual.large, settings_.displayMs);
+        display_.Show(setting.name, detail, on, visuals_.Get(static_cast<size_t>(displayKey_), on).large,
+                      settings_.displayMs);
     }
-    log_.Write(FormatLogLine(GetTickCount() - startTick_, setting.keyCode, setting.modifiers, state,
-                             setting.name, visual.shown, played));
-    demo_.Indicated();
+    displayKey_ = -1;
+    UpdateCapsLockDisplay();
 }
 
 void Indicator::UpdateTrayIcon(size_t key)

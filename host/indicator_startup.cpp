@@ -125,6 +125,8 @@ bool Indicator::StartUp()
     InitCommonControlsEx(&controls);
     LoadSettings();
     keyStates_.assign(settings_.keys.size(), -1);
+    trayStale_.assign(settings_.keys.size(), false);
+    displayKey_ = -1;
 
     if (!line_.logPath.empty()) {
         DWORD error = 0;
@@ -180,6 +182,7 @@ bool Indicator::StartUp()
         return Fail("Tolvar cannot load its keyboard hook library\n" + hookPath + "\n" +
                     SystemMessage(error) + "\n\nReinstalling Tolvar should restore it.");
 
+    sounds_.Start(instance_);  // without its thread, sounds start on this one
     ReadLockStates();
     visuals_.Build(settings_, instance_);
     tray_.Init(window_, kMsgTray);
@@ -213,6 +216,7 @@ void Indicator::ShutDown()
     listener_.Stop();
     hook_.Unload();
     channel_.Close();
+    sounds_.Stop();
     tray_.RemoveAll();
     display_.Hide();
     capsLockDisplay_.Hide();

@@ -55,6 +55,8 @@ void Indicator::ApplySettings(const Settings &next)
 {
     settings_ = next;
     keyStates_.assign(settings_.keys.size(), -1);
+    trayStale_.assign(settings_.keys.size(), false);
+    displayKey_ = -1;
     visuals_.Build(settings_, instance_);
     // Under the channel mutex: a key added reports from the next key event
     // on, a key removed stops.

@@ -5,13 +5,13 @@
 #
 # Without a DISPLAY it shows the program at work: a private virtual display
 # with a Wine desktop that has a taskbar and a notification area (the Wine
-# session of scripts/wine-session.sh), a fresh
-# settings file, and Tolvar.exe --demo, which presses Caps Lock, Num Lock and
-# Scroll Lock with real key events (on, then off again). Every indication is
-# printed as it happens, and a screenshot of the desktop with the tray icons
-# and the on-screen display is saved under the build folder; the script
-# prints its path. The exit status is the program's (0: every indication
-# arrived).
+# session of scripts/wine-session.sh), a fresh settings file, and
+# Tolvar.exe --demo, which presses Caps Lock, Num Lock and Scroll Lock with
+# real key events (on, then off again). Every indication is printed as it
+# happens, and screenshots of the desktop with the tray icons and the
+# on-screen display (keys on, then off) are saved under the build folder;
+# the script prints their paths. The exit status is the program's (0: every
+# indication arrived).
 #
 # With a DISPLAY it runs Tolvar.exe there with the given switches.
 #   TOLVAR_BUILD_DIR=dir   build folder (default: build)
@@ -61,6 +61,7 @@ pid=$!
 echo "Tolvar.exe runs; indications (ms, key, modifiers, state, name, icon, sound):"
 printed=0
 shot=""
+shot_off=""
 show_new_lines() {
   local lines
   lines=$(wc -l < "$log")
@@ -71,11 +72,17 @@ show_new_lines() {
 }
 while kill -0 "$pid" 2>/dev/null; do
   show_new_lines
-  # All three lock keys on: the tray, the display and the Caps Lock display.
+  # All three lock keys on: the tray, the display and the Caps Lock display;
+  # then all off again.
   if [ -z "$shot" ] && [ "$printed" -ge 3 ]; then
     shot=$build_root/tolvar-desktop.png
     import -window root "$shot"
     echo "screenshot: $shot"
+  fi
+  if [ -z "$shot_off" ] && [ "$printed" -ge 6 ]; then
+    shot_off=$build_root/tolvar-desktop-off.png
+    import -window root "$shot_off"
+    echo "screenshot: $shot_off"
   fi
   sleep 0.1
 done
