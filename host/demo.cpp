@@ -42,14 +42,19 @@ bool Demo::Start(HINSTANCE instance, int expectedPerRound)
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kClassName;
     RegisterClassA(&wc);
+    // Sized for the system's DPI, as the program is DPI aware.
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    auto px = [dpi](int points96) { return MulDiv(points96, dpi, 96); };
     window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "Tolvar demo",
-                              WS_CAPTION | WS_POPUP | WS_VISIBLE, 24, 24, 300, 70, nullptr, nullptr,
-                              instance, this);
+                              WS_CAPTION | WS_POPUP | WS_VISIBLE, px(24), px(24), px(320), px(70),
+                              nullptr, nullptr, instance, this);
     if (!window_)
         return false;
     HWND text = CreateWindowExA(0, "STATIC", "Pressing Caps Lock, Num Lock and Scroll Lock...",
-                                WS_CHILD | WS_VISIBLE | SS_CENTER, 8, 12, 280, 20, window_, nullptr,
-                                instance, nullptr);
+                                WS_CHILD | WS_VISIBLE | SS_CENTER, px(8), px(12), px(300), px(20),
+                                window_, nullptr, instance, nullptr);
     SendMessageA(text, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
     expected_ = expectedPerRound;
     phase_ = kFirstTaps;

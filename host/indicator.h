@@ -71,6 +71,8 @@ private:
     void OpenOptions();
     void OpenGuide();
     void Warn(const std::string &text);
+    void Quit();
+    void AfterModalLoop();
 
     // indicator_reports.cpp
     static void OnReportFromHook(const Report &report, void *context);
@@ -95,6 +97,7 @@ private:
     UINT taskbarCreated_ = 0;
     DWORD startTick_ = 0;
     bool running_ = false;
+    bool quitting_ = false;
 
     std::string settingsPath_;
     bool settingsWritable_ = true;

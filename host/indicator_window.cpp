@@ -57,8 +57,7 @@ LRESULT Indicator::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         OnCommand(LOWORD(wParam));
         return 0;
     case WM_CLOSE:
-        // Also ends any dialog's modal loop on the way out.
-        PostQuitMessage(0);
+        Quit();
         return 0;
     case WM_QUERYENDSESSION:
         return TRUE;
@@ -77,8 +76,10 @@ void Indicator::OnStarted()
     notices.swap(notices_);
     for (const std::string &notice : notices)
         Warn(notice);
-    if (line_.splash && !line_.demo && options_.available())
+    if (line_.splash && !line_.demo && options_.available()) {
         options_.ShowSplash(window_);
+        AfterModalLoop();
+    }
 }
 
 void Indicator::OnTray(UINT mouseMessage)
@@ -122,7 +123,8 @@ void Indicator::ShowMenu()
                                         at.y, 0, window_, nullptr);
     PostMessageA(window_, WM_NULL, 0, 0);
     DestroyMenu(menu);
-    if (command)
+    AfterModalLoop();
+    if (command && !quitting_)
         OnCommand(command);
 }
 
@@ -149,11 +151,13 @@ void Indicator::OnCommand(UINT id)
         OpenGuide();
         break;
     case kCmdAbout:
-        if (options_.available())
+        if (options_.available()) {
             options_.ShowAbout(window_);
+            AfterModalLoop();
+        }
         break;
     case kCmdExit:
-        PostQuitMessage(0);
+        Quit();
         break;
     default:
         break;
@@ -170,6 +174,7 @@ void Indicator::OpenOptions()
     // Returns when the dialog closes, or at once when it is already open
     // (the library then brings it to the front).
     options_.ShowOptions(window_, this, LoadForOptions, SaveFromOptions);
+    AfterModalLoop();
 }
 
 void Indicator::OpenGuide()
@@ -193,6 +198,23 @@ void Indicator::Warn(const std::string &text)
     HWND owner = GetActiveWindow();
     MessageBoxA(owner ? owner : nullptr, text.c_str(), "Tolvar",
                 MB_OK | MB_ICONWARNING | (owner ? 0 : MB_SETFOREGROUND));
+    AfterModalLoop();
+}
+
+void Indicator::Quit()
+{
+    // An open menu would take the quit message for itself: it closes first.
+    quitting_ = true;
+    EndMenu();
+    PostQuitMessage(0);
+}
+
+void Indicator::AfterModalLoop()
+{
+    // A modal loop (menu, dialog, message box) may have taken the quit
+    // message that was meant for the program's own loop.
+    if (quitting_)
+        PostQuitMessage(0);
 }
 
 }  // namespace tolvar

@@ -232,15 +232,18 @@ TEST_F(HostTest, LockKeysAndCombinationsIndicateWithTheirIconsAndSounds)
     SaveScreenshot(screen, folder_ + "\\display.bmp");
 }
 
-TEST_F(HostTest, SilentModeAndBeepOnly)
+TEST_F(HostTest, TheSwitchesOfTheOptions)
 {
     const struct {
         const char *switches;
-        const char *sound;
+        const char *on, *off;  // what is played
+        const char *first;     // a line that comes before any key is typed
     } cases[] = {
-        {"Silent=1\r\n", "silent"},
-        {"BeepOnly=1\r\n", "beep"},
-        {"Silent=1\r\nBeepOnly=1\r\nOnScreenDisplay=0\r\n", "silent"},
+        {"Silent=1\r\n", "silent", "silent", nullptr},
+        {"BeepOnly=1\r\n", "beep", "beep", nullptr},
+        {"Silent=1\r\nBeepOnly=1\r\nOnScreenDisplay=0\r\n", "silent", "silent", nullptr},
+        // Num Lock turned on at start, by a key press that is indicated.
+        {"NumLockOn=1\r\n", "res:106", "res:107", "0x90 0x80 1 \"Num Lock\" icon=res:3000 sound=res:106"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.switches);
@@ -248,16 +251,21 @@ TEST_F(HostTest, SilentModeAndBeepOnly)
         ASSERT_TRUE(WriteFileBytes(ini_, Ini(DefaultKeys(), c.switches)));
         TolvarProgram program;
         ASSERT_TRUE(StartTolvar(program));
+        std::vector<std::string> expected;
+        if (c.first) {
+            expected.push_back(c.first);
+            ASSERT_TRUE(WaitLogLines(log_, 1));
+        }
         g_keys->Tap(VK_CAPITAL);
         g_keys->Tap(VK_CAPITAL);
-        ASSERT_TRUE(WaitLogLines(log_, 2));
-        const std::vector<std::string> expected = {
-            "0x14 0x80 1 \"Caps Lock\" icon=res:2000 sound=" + std::string(c.sound),
-            "0x14 0x80 0 \"Caps Lock\" icon=res:2001 sound=" + std::string(c.sound)};
+        expected.push_back("0x14 0x80 1 \"Caps Lock\" icon=res:2000 sound=" + std::string(c.on));
+        expected.push_back("0x14 0x80 0 \"Caps Lock\" icon=res:2001 sound=" + std::string(c.off));
+        ASSERT_TRUE(WaitLogLines(log_, expected.size()));
         EXPECT_EQ(expected, LogLines(log_));
         DWORD code = 1;
         ASSERT_TRUE(program.Exit(&code));
         EXPECT_EQ(0u, code);
+        LockKeysOff();
     }
 }
 
@@ -413,8 +421,13 @@ TEST_F(HostTest, TrayIconsAreRightFromTheStartAndComeBackWithTheShell)
     EXPECT_TRUE(WaitFor([&] { return all(NIM_ADD, "Caps Lock: on", "Num Lock: off"); }, kWaitMs))
         << area.Describe();
 
+    // Its menu open (a right click on an icon), it still exits when asked.
+    PostMessageA(owner, kMsgTray, 1, WM_RBUTTONUP);
+    ASSERT_TRUE(WaitFor([] { HWND menu = FindWindowA("#32768", nullptr); return menu && IsWindowVisible(menu); },
+                        kWaitMs));
     DWORD code = 1;
     ASSERT_TRUE(program_.Exit(&code));
+    EXPECT_EQ(0u, code);
     int deleted = 0;
     for (const auto &call : area.Calls())
         deleted += call.operation == NIM_DELETE && call.owner == owner ? 1 : 0;
