@@ -221,9 +221,18 @@ TEST_F(HostTest, LockKeysAndCombinationsIndicateWithTheirIconsAndSounds)
     ASSERT_TRUE(WaitLogLines(log_, expected.size()));
     EXPECT_EQ(expected, LogLines(log_));
 
-    // The display is up, topmost, and took neither the focus nor the mouse.
-    HWND display = FindWindowA("TolvarDisplay", nullptr);
-    ASSERT_TRUE(display && IsWindowVisible(display));
+    // The display comes up, topmost, and takes neither the focus nor the
+    // mouse.
+    HWND display = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            display = nullptr;
+            while ((display = FindWindowExA(nullptr, display, "TolvarDisplay", nullptr)))
+                if (IsWindowVisible(display))
+                    return true;
+            return false;
+        },
+        kWaitMs));
     const LONG_PTR style = GetWindowLongPtrA(display, GWL_EXSTYLE);
     EXPECT_EQ(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT,
               style & (WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT));
