@@ -104,7 +104,10 @@ void CALLBACK ModalScript::Tick(HWND, UINT, UINT_PTR, DWORD)
 
 void ModalScript::RunTick()
 {
-    if (!timedOut_ && next_ < steps_.size() && GetTickCount() - started_ > timeoutMs_) {
+    // The deadline holds after the last step too: a dialog that the script
+    // expected to close and that stays open fails the test instead of
+    // hanging it.
+    if (!timedOut_ && GetTickCount() - started_ > timeoutMs_) {
         timedOut_ = true;
         stoppedAt_ = next_;
     }

@@ -9,8 +9,9 @@
 // inside it and finishes when that loop ends.
 //
 // Every script has a deadline: when it passes, the script records the step it
-// was waiting on, and from then on every tick cancels the thread's dialogs,
-// message boxes and menus until the test's modal call returns.
+// was waiting on (or that all steps had run), and from then on every tick
+// cancels the thread's dialogs, message boxes and menus until the test's
+// modal call returns.
 #ifndef TOLVAR_TESTS_SUPPORT_MODAL_SCRIPT_H
 #define TOLVAR_TESTS_SUPPORT_MODAL_SCRIPT_H
 
