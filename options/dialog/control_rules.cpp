@@ -25,6 +25,25 @@ bool IsSoundSizeWithinLimit(uint32_t sizeHigh, uint32_t sizeLow)
     return sizeHigh == 0 && sizeLow > 0 && sizeLow < 100000;
 }
 
+SoundCheck CheckSoundSize(bool readable, uint32_t sizeHigh, uint32_t sizeLow)
+{
+    if (!readable)
+        return SoundCheck::Unreadable;
+    if (sizeHigh == 0 && sizeLow == 0)
+        return SoundCheck::Empty;
+    return IsSoundSizeWithinLimit(sizeHigh, sizeLow) ? SoundCheck::Accepted : SoundCheck::TooBig;
+}
+
+int SoundWarningText(SoundCheck check)
+{
+    switch (check) {
+    case SoundCheck::Unreadable: return IDS_SOUND_UNREADABLE;
+    case SoundCheck::Empty: return IDS_SOUND_EMPTY;
+    case SoundCheck::TooBig: return IDS_SOUND_TOO_BIG;
+    default: return 0;
+    }
+}
+
 namespace {
 
 const PathField kPathFields[] = {

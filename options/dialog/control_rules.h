@@ -51,6 +51,16 @@ int MoveTarget(int index, int count, bool up, HasIconAt hasIconAt)
 // A sound file is accepted when its size is 1 to 99999 bytes.
 bool IsSoundSizeWithinLimit(uint32_t sizeHigh, uint32_t sizeLow);
 
+// What the sound check found about a chosen file.
+enum class SoundCheck { Accepted, Unreadable, Empty, TooBig };
+
+// The verdict on a sound file: readable tells whether it could be opened and
+// its size read, and the size is then sizeHigh:sizeLow.
+SoundCheck CheckSoundSize(bool readable, uint32_t sizeHigh, uint32_t sizeLow);
+
+// The string id of the warning for a refused sound (0 for an accepted one).
+int SoundWarningText(SoundCheck check);
+
 // One of the four path fields below the list.
 struct PathField {
     int fieldId;       // edit control

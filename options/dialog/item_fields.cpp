@@ -78,29 +78,33 @@ void OptionsDialog::BrowsePath(int buttonId)
     const bool sound = buttonId == IDC_BROWSE_SOUND_ON || buttonId == IDC_BROWSE_SOUND_OFF;
     if (!PromptMediaFile(path, window, sound, kPathRead, title))
         return;
-    if (sound && !IsSoundSizeAcceptable(path)) {
-        ShowWarning(window, IDS_SOUND_TOO_BIG);
-        return;
+    if (sound) {
+        const SoundCheck check = CheckSoundFile(path);
+        if (check != SoundCheck::Accepted) {
+            ShowWarning(window, SoundWarningText(check));
+            return;
+        }
     }
     SetDlgItemTextA(window, fieldId, path);
 }
 
 bool OptionsDialog::IsSoundSizeAcceptable(const char *path)
 {
+    return CheckSoundFile(path) == SoundCheck::Accepted;
+}
+
+SoundCheck OptionsDialog::CheckSoundFile(const char *path)
+{
     if (!path || !*path)
-        return false;
+        return SoundCheck::Unreadable;
     HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return false;
+        return SoundCheck::Unreadable;
     BY_HANDLE_FILE_INFORMATION info;
-    DWORD high = 0, low = 0;
-    if (GetFileInformationByHandle(file, &info)) {
-        high = info.nFileSizeHigh;
-        low = info.nFileSizeLow;
-    }
+    const bool sized = GetFileInformationByHandle(file, &info) != FALSE;
     CloseHandle(file);
-    return IsSoundSizeWithinLimit(high, low);
+    return CheckSoundSize(sized, sized ? info.nFileSizeHigh : 0, sized ? info.nFileSizeLow : 0);
 }
 
 void OptionsDialog::OnPathFieldChanged(int fieldId)

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "options/frame/collection_size.h"
+
 namespace tolvar {
 
 namespace {
@@ -15,9 +17,21 @@ void TerminateField(char *field, size_t size)
 
 } // namespace
 
-bool HeaderItemsReadable(uint32_t itemCount, bool hasItemAddress)
+bool ImportableItemCount(uint32_t itemCount, bool hasItemAddress, uint64_t itemsOffset,
+                         uint32_t slotCapacity, uint32_t *count)
 {
-    return itemCount == 0 || hasItemAddress;
+    *count = 0;
+    if (itemCount == 0)
+        return true;
+    if (!hasItemAddress || itemsOffset < CollectionSlotOffset(0) ||
+        (itemsOffset - CollectionSlotOffset(0)) % sizeof(KeyItem) != 0)
+        return false;
+    const uint64_t firstSlot = (itemsOffset - CollectionSlotOffset(0)) / sizeof(KeyItem);
+    if (firstSlot >= slotCapacity)
+        return false;
+    const uint64_t room = slotCapacity - firstSlot;
+    *count = itemCount < room ? itemCount : static_cast<uint32_t>(room);
+    return true;
 }
 
 void CopyImportedItem(KeyItem *target, const void *source)

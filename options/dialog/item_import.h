@@ -10,9 +10,15 @@
 
 namespace tolvar {
 
-// A collection header can be imported when it promises no items or points at
-// them; a header that counts items but has no item address cannot.
-bool HeaderItemsReadable(uint32_t itemCount, bool hasItemAddress);
+// How many items an import reads from a collection block that has whole
+// slots for slotCapacity items, whose header counts itemCount items starting
+// itemsOffset bytes from the block's start (hasItemAddress false: the
+// header's items address is null). The items must start at one of the
+// block's slots, and only the slots from there to the block's end are read.
+// False when the header cannot be imported: it counts items but has no item
+// address, or one outside the block's slots.
+bool ImportableItemCount(uint32_t itemCount, bool hasItemAddress, uint64_t itemsOffset,
+                         uint32_t slotCapacity, uint32_t *count);
 
 // Copies one 1190-byte record into target and terminates every string field
 // (key name and the four paths) that has no terminator inside its field, so

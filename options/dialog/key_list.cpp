@@ -3,6 +3,8 @@
 // KeyItem, and every cell is drawn from the item when the row is painted.
 #include "options/dialog/options_dialog.h"
 
+#include <cstring>
+
 #include "options/dialog/list_layout.h"
 #include "options/frame/key_icon_pair.h"
 #include "options/frame/library.h"
@@ -26,6 +28,7 @@ void OptionsDialog::SetupColumns()
     GetClientRect(listView, &client);
     int widths[kKeyListColumnCount];
     ComputeColumnWidths(client.right, widths);
+    columnRoomWidth = client.right;
     for (int i = 0; i < kKeyListColumnCount; ++i) {
         char title[129] = "";
         LoadStringA(ModuleInstance(), IDS_COLUMN_KEY + i, title, sizeof title);
@@ -73,8 +76,39 @@ void OptionsDialog::FillRows()
             pair->offImageIndex = pair->offIcon ? ImageList_AddIcon(imageList, pair->offIcon) : -1;
         }
     }
+    FitColumnsToRows();
     SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(listView, nullptr, TRUE);
+}
+
+void OptionsDialog::FitColumnsToRows()
+{
+    // The client area as it is without scroll bars: the list shows or hides
+    // them only when it redraws again.
+    RECT client;
+    if (!GetClientRect(listView, &client))
+        return;
+    const LONG style = GetWindowLongA(listView, GWL_STYLE);
+    const int bareWidth = client.right + (style & WS_VSCROLL ? GetSystemMetrics(SM_CXVSCROLL) : 0);
+    const int bareHeight = client.bottom + (style & WS_HSCROLL ? GetSystemMetrics(SM_CYHSCROLL) : 0);
+    RECT header = {};
+    GetWindowRect(GetWindow(listView, GW_CHILD), &header);
+    RECT row = {};
+    row.left = LVIR_BOUNDS;
+    const int rows = ListView_GetItemCount(listView);
+    if (rows > 0 && !SendMessageA(listView, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)))
+        return;
+    const int room = ColumnRoomWidth(bareWidth, bareHeight, header.bottom - header.top,
+                                     row.bottom - row.top, rows, GetSystemMetrics(SM_CXVSCROLL));
+    // Widths are set anew only when the room changes, so that a column the
+    // user has widened keeps its width while rows come and go.
+    if (room == columnRoomWidth)
+        return;
+    columnRoomWidth = room;
+    int widths[kKeyListColumnCount];
+    ComputeColumnWidths(room, widths);
+    for (int i = 0; i < kKeyListColumnCount; ++i)
+        ListView_SetColumnWidth(listView, i, widths[i]);
 }
 
 void OptionsDialog::RefillAndSelect(int index)
@@ -139,29 +173,38 @@ void OptionsDialog::DrawRow(const DRAWITEMSTRUCT *record)
         const int onImage = pair ? pair->onImageIndex : -1;
         const int offImage = pair ? pair->offImageIndex : -1;
         const COLORREF missing = RGB(255, 0, 0);
-        HWND header = GetWindow(listView, GW_CHILD);
 
-        DrawCell(header, record, 0, item->keyName, -1, background);
+        // Only the file columns lose their extension: a key name may end in
+        // a full stop of its own.
+        DrawCell(record, 0, item->keyName, false, -1, background);
         SetTextColor(dc, pair && pair->onIconMissing ? missing : textColour);
-        DrawCell(header, record, 1, CellText(item, true, false), onImage, background);
+        DrawCell(record, 1, CellText(item, true, false), true, onImage, background);
         SetTextColor(dc, pair && pair->offIconMissing ? missing : textColour);
-        DrawCell(header, record, 2, CellText(item, false, false), offImage, background);
+        DrawCell(record, 2, CellText(item, false, false), true, offImage, background);
         SetTextColor(dc, textColour);
-        DrawCell(header, record, 3, CellText(item, true, true), -1, background);
-        DrawCell(header, record, 4, CellText(item, false, true), -1, background);
-        DrawCell(header, record, 5, item->active ? textOn : textOff, -1, background);
+        DrawCell(record, 3, CellText(item, true, true), true, -1, background);
+        DrawCell(record, 4, CellText(item, false, true), true, -1, background);
+        DrawCell(record, 5, item->active ? textOn : textOff, false, -1, background);
     }
     SetBkMode(dc, oldMode);
     SetTextColor(dc, oldText);
 }
 
-void OptionsDialog::DrawCell(HWND header, const DRAWITEMSTRUCT *record, int column,
-                             const char *text, int imageIndex, HBRUSH background)
+void OptionsDialog::DrawCell(const DRAWITEMSTRUCT *record, int column, const char *text,
+                             bool cutExtension, int imageIndex, HBRUSH background)
 {
-    const int length = static_cast<int>(LengthBeforeLastDot(text, IsLeadByte));
-    RECT cell;
-    if (!SendMessageA(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&cell)))
+    const int length = static_cast<int>(cutExtension ? LengthBeforeLastDot(text, IsLeadByte)
+                                                     : std::strlen(text));
+    // The cell lies where the list has the row's sub-item, which follows
+    // any scrolling (the header's own item rectangles do not).
+    RECT cell = {};
+    cell.top = column;
+    cell.left = LVIR_BOUNDS;
+    if (!SendMessageA(listView, LVM_GETSUBITEMRECT, record->itemID,
+                      reinterpret_cast<LPARAM>(&cell)))
         return;
+    // Sub-item 0's bounds are the whole row's: keep its own column's width.
+    cell.right = cell.left + ListView_GetColumnWidth(listView, column);
     cell.top = record->rcItem.top;
     cell.bottom = record->rcItem.bottom;
     FillRect(record->hDC, &cell, background);
@@ -173,7 +216,8 @@ void OptionsDialog::DrawCell(HWND header, const DRAWITEMSTRUCT *record, int colu
         x = cell.left + smallIconWidth;
     }
     cell.left = x + 3 * edge;
-    DrawTextA(record->hDC, text, length, &cell, DT_SINGLELINE | DT_VCENTER);
+    // Drawn as it is: an ampersand in a name is no mnemonic.
+    DrawTextA(record->hDC, text, length, &cell, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
 void OptionsDialog::ToggleActive(int commandId)

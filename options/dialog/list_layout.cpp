@@ -32,6 +32,15 @@ void ComputeColumnWidths(int clientWidth, int widths[kKeyListColumnCount])
     widths[5] = clientWidth - 4 * file - key;
 }
 
+int ColumnRoomWidth(int bareWidth, int bareHeight, int headerHeight, int rowHeight, int rows,
+                    int scrollBarWidth)
+{
+    const int64_t needed = static_cast<int64_t>(rows) * rowHeight;
+    const bool scrolls = rows > 0 && needed > bareHeight - headerHeight;
+    const int room = scrolls ? bareWidth - scrollBarWidth : bareWidth;
+    return room > 0 ? room : 0;
+}
+
 const char *CellTextFor(const KeyItem &item, bool on, bool sound, const CellTexts &texts,
                         LeadBytePredicate isLeadByte)
 {

@@ -19,6 +19,13 @@ int MulDivRounded(int number, int numerator, int denominator);
 // so the widths always add up to clientWidth.
 void ComputeColumnWidths(int clientWidth, int widths[kKeyListColumnCount]);
 
+// The width the columns may fill in a list whose client area, without any
+// scroll bar, is bareWidth x bareHeight: all of it while the rows fit below
+// the header, else all but the vertical scroll bar's width, so that no
+// horizontal scroll bar comes with the vertical one.
+int ColumnRoomWidth(int bareWidth, int bareHeight, int headerHeight, int rowHeight, int rows,
+                    int scrollBarWidth);
+
 // The texts a cell may show besides a file name.
 struct CellTexts {
     const char *notApplicable; // "N/A"

@@ -50,6 +50,7 @@ OptionsDialog::OptionsDialog()
       module(nullptr), imageList(nullptr), playBitmap(nullptr), playMask(nullptr),
       playDisabledBitmap(nullptr), playDisabledMask(nullptr), listView(nullptr), dirty(false),
       refilling(false), startupChanged(false), smallIconWidth(0), smallIconHeight(0),
+      columnRoomWidth(0),
       iconOnEdit(nullptr), iconOffEdit(nullptr), soundOnEdit(nullptr), soundOffEdit(nullptr),
       isNtPlatform(IsNtPlatform())
 {
@@ -170,6 +171,11 @@ INT_PTR OptionsDialog::HandleMessage(HWND dialog, UINT message, WPARAM wParam, L
 void OptionsDialog::OnInitDialog(HWND dialog)
 {
     window = dialog;
+    // The object outlives each opening: nothing an earlier opening left
+    // unapplied (a change then Cancel) carries over, whatever the load below
+    // returns.
+    dirty = false;
+    startupChanged = false;
     CenterWindow(dialog);
 
     // Shared: the window does not own its icon, and a private copy loaded at
@@ -372,22 +378,30 @@ bool OptionsDialog::LoadFromHost()
     return true;
 }
 
-bool OptionsDialog::SaveToHost()
+bool OptionsDialog::SaveToHost(UINT *failureText)
 {
-    if (!saveSettings)
-        return false;
-    KeyCollection collection;
-    if (!FillCollection(collection))
-        return false;
-    return saveSettings(collection.HostView(), hostContext) != 0;
+    UINT failure = 0;
+    if (!saveSettings) {
+        failure = IDS_NO_SAVE_CALLBACK;
+    } else {
+        KeyCollection collection;
+        if (!FillCollection(collection))
+            failure = IDS_NEED_VISIBLE_ICON;
+        else if (saveSettings(collection.HostView(), hostContext) == 0)
+            failure = IDS_HOST_REFUSED_SETTINGS;
+    }
+    if (failureText)
+        *failureText = failure;
+    return failure == 0;
 }
 
 bool OptionsDialog::Apply()
 {
     if (!dirty)
         return true;
-    if (!SaveToHost()) {
-        ShowWarning(window, IDS_NEED_VISIBLE_ICON);
+    UINT failure = 0;
+    if (!SaveToHost(&failure)) {
+        ShowWarning(window, failure);
         return false;
     }
     SetDirty(false);
@@ -471,14 +485,43 @@ void OptionsDialog::LoadScheme()
     SetDirty(true);
 }
 
+namespace {
+
+// Writes the scheme under a temporary name beside path and renames it to
+// path only once it is complete, so that a failed write leaves neither a
+// partial file nor a damaged older one under the chosen name.
+bool WriteSchemeWhole(KeyCollection &collection, const char *path)
+{
+    char folder[TV_PATH_SIZE + 4];
+    lstrcpynA(folder, path, sizeof folder);
+    char *slash = std::strrchr(folder, '\\');
+    if (!slash)
+        return false; // the file dialog always gives a full path
+    slash[1] = '\0';
+    char temporary[MAX_PATH + 16];
+    if (!GetTempFileNameA(folder, "tvs", 0, temporary))
+        return false;
+    if (WriteScheme(collection, temporary) &&
+        MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileA(temporary);
+    return false;
+}
+
+} // namespace
+
 void OptionsDialog::SaveScheme()
 {
     char path[TV_PATH_SIZE] = "";
     if (!PromptSchemeFile(path, window, TV_PATH_SIZE - 1, "Save Scheme As", false))
         return;
     KeyCollection collection;
-    if (FillCollection(collection))
-        WriteScheme(collection, path);
+    if (!FillCollection(collection)) {
+        ShowWarning(window, IDS_NEED_VISIBLE_ICON);
+        return;
+    }
+    if (!WriteSchemeWhole(collection, path))
+        ShowWarningAbout(window, IDS_SCHEME_WRITE_FAILED, path);
 }
 
 void OptionsDialog::ClearItems()
@@ -518,8 +561,14 @@ bool OptionsDialog::TakeCollection(KeyCollection &source)
     const KeyCollectionHeader *header = source.GetData();
     if (!header)
         return false;
+    // The header lies in a block that the host (or a scheme) has written:
+    // read only items that the block itself holds.
     const char *items = reinterpret_cast<const char *>(header->items);
-    if (!HeaderItemsReadable(header->itemCount, items != nullptr))
+    const uint64_t itemsOffset = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(items) -
+                                                       reinterpret_cast<uintptr_t>(header));
+    uint32_t count = 0;
+    if (!ImportableItemCount(header->itemCount, items != nullptr, itemsOffset,
+                             source.SlotCapacity(), &count))
         return false;
 
     if (window) {
@@ -528,7 +577,7 @@ bool OptionsDialog::TakeCollection(KeyCollection &source)
         Check(window, IDC_NUM_LOCK_ON, header->numLockOn != 0);
     }
 
-    for (uint32_t i = 0; i < header->itemCount; ++i) {
+    for (uint32_t i = 0; i < count; ++i) {
         KeyItem *item = new (std::nothrow) KeyItem();
         if (!item)
             return false;

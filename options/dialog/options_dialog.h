@@ -16,6 +16,7 @@
 #include <commctrl.h>
 
 #include "include/tolvar/tolvar_host.h"
+#include "options/dialog/control_rules.h"
 #include "options/dialog/path_edit.h"
 #include "options/frame/pointer_array.h"
 
@@ -46,7 +47,9 @@ public:
     void SetDirty(bool value);
     void RefreshControls();
     bool LoadFromHost();
-    bool SaveToHost();
+    // False when the settings did not reach the host; failureText (optional)
+    // then receives the string id of the warning that names the cause.
+    bool SaveToHost(UINT *failureText = nullptr);
     bool Apply();
     void ApplyStartup();
     void MoveItem(bool up);
@@ -68,13 +71,18 @@ public:
     // ---- key list ----
     void SetupColumns();
     void FillRows();
+    // Sets the column widths to fill the list beside the vertical scroll bar
+    // when the rows need one, and across the whole list when they do not.
+    void FitColumnsToRows();
     void RefillAndSelect(int index);
     // The focused row's item (and its index through `index`), or null.
     KeyItem *CurrentItem(int *index = nullptr);
     // The text of an icon or sound cell of `item`.
     const char *CellText(const KeyItem *item, bool on, bool sound) const;
     void DrawRow(const DRAWITEMSTRUCT *record);
-    void DrawCell(HWND header, const DRAWITEMSTRUCT *record, int column, const char *text,
+    // One cell of the row being drawn; cutExtension drops everything from
+    // the text's last "." (file columns).
+    void DrawCell(const DRAWITEMSTRUCT *record, int column, const char *text, bool cutExtension,
                   int imageIndex, HBRUSH background);
     void ToggleActive(int commandId);
     // The first pair whose keyCode equals keyCode, or null.
@@ -86,6 +94,8 @@ public:
     int GetBrowseTitle(int buttonId, char *title) const;
     void BrowsePath(int buttonId);
     static bool IsSoundSizeAcceptable(const char *path);
+    // Opens the file for its size only: accepted, or why it is refused.
+    static SoundCheck CheckSoundFile(const char *path);
     void OnPathFieldChanged(int fieldId);
     void PlayPreview(bool on);
     static void ReleaseIcon(HICON *slot);
@@ -126,6 +136,7 @@ public:
     bool startupChanged;
     int smallIconWidth;
     int smallIconHeight;
+    int columnRoomWidth;              // the width the columns were last fitted to
     PathEdit *iconOnEdit;
     PathEdit *iconOffEdit;
     PathEdit *soundOnEdit;

@@ -88,10 +88,7 @@ void KeyCollection::AppendItem(const KeyItem *item)
     // The block's itemCount is writable by whoever got it through GetData;
     // never append past what was actually allocated.
     uint32_t slots = block->itemCount;
-    SIZE_T allocated = HeapSize(GetProcessHeap(), 0, block);
-    if (allocated == static_cast<SIZE_T>(-1))
-        return;
-    uint32_t capacity = CollectionSlotCapacity(allocated);
+    uint32_t capacity = SlotCapacity();
     if (capacity < slots)
         slots = capacity;
     if (appended >= slots)
@@ -107,6 +104,16 @@ void KeyCollection::AppendItem(const KeyItem *item)
 KeyCollectionHeader *KeyCollection::GetData()
 {
     return block;
+}
+
+uint32_t KeyCollection::SlotCapacity() const
+{
+    if (!block)
+        return 0;
+    SIZE_T allocated = HeapSize(GetProcessHeap(), 0, block);
+    if (allocated == static_cast<SIZE_T>(-1))
+        return 0;
+    return CollectionSlotCapacity(allocated);
 }
 
 ::KeyCollection *KeyCollection::HostView()

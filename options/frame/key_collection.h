@@ -37,6 +37,11 @@ public:
     // The block (its header first), or null when no header has been set.
     KeyCollectionHeader *GetData();
 
+    // How many whole item slots the block really has, whatever its header
+    // says by now (whoever got the block through GetData may have written
+    // to it); 0 without a block.
+    uint32_t SlotCapacity() const;
+
     // The same object as the host sees it (what the callbacks receive).
     ::KeyCollection *HostView();
     // The object behind a host view that HostView() returned.

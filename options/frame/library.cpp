@@ -1,6 +1,8 @@
 // library.cpp - library-wide helpers shared by the options library's dialogs.
 #include "options/frame/library.h"
 
+#include <cstdio>
+
 #include "options/frame/window_placement.h"
 
 namespace tolvar {
@@ -34,6 +36,17 @@ int ShowWarning(HWND owner, UINT stringId)
     char text[256];
     if (LoadStringA(ModuleInstance(), stringId, text, sizeof text) <= 0)
         text[0] = '\0';
+    return MessageBoxA(owner, text, nullptr, MB_OK | MB_ICONEXCLAMATION);
+}
+
+int ShowWarningAbout(HWND owner, UINT stringId, const char *subject)
+{
+    char format[256];
+    if (LoadStringA(ModuleInstance(), stringId, format, sizeof format) <= 0)
+        format[0] = '\0';
+    // The format comes from our own string table and takes one string.
+    char text[600];
+    std::snprintf(text, sizeof text, format, subject ? subject : "");
     return MessageBoxA(owner, text, nullptr, MB_OK | MB_ICONEXCLAMATION);
 }
 

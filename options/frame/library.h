@@ -23,6 +23,9 @@ bool IsNtPlatform();
 // MB_OK | MB_ICONEXCLAMATION. Returns the message box's result.
 int ShowWarning(HWND owner, UINT stringId);
 
+// The same for a string with one "%s", which names subject (a file's path).
+int ShowWarningAbout(HWND owner, UINT stringId, const char *subject);
+
 // Places a dialog centred horizontally and a third of the free height down,
 // at the top of the z-order, and brings it to the foreground. A child window
 // is placed within its parent's window size, any other within the screen.

@@ -44,6 +44,12 @@
 #define IDS_ICON_FILES         28  /* "Icon Files (*.%s)" */
 #define IDS_ALL_FILES          29  /* "All Files (*.*)" */
 #define IDS_SCHEME_FILES       30  /* "Scheme Files (*.%s)" */
+/* Warnings for causes that have no text of their own among 5 to 30 */
+#define IDS_HOST_REFUSED_SETTINGS 31
+#define IDS_NO_SAVE_CALLBACK      32
+#define IDS_SOUND_EMPTY           33
+#define IDS_SOUND_UNREADABLE      34
+#define IDS_SCHEME_WRITE_FAILED   35  /* one "%s": the file's path */
 
 /* Options dialog (106) controls */
 #define IDC_ETCHED_TOP         101

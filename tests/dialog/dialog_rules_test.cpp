@@ -117,6 +117,24 @@ TEST(ListLayout, ColumnWidthsAddUpToClientWidth)
     }
 }
 
+TEST(ListLayout, ColumnsLeaveRoomForTheVerticalScrollBarWhenRowsOverflow)
+{
+    // A list of 617 x 148 pixels without scroll bars, a 20-pixel header,
+    // 16-pixel rows and a 17-pixel scroll bar: eight rows fit.
+    struct Case {
+        const char *label;
+        int rows, expected;
+    } cases[] = {
+        {"no rows", 0, 617},
+        {"rows that fit exactly", 8, 617},
+        {"one row too many", 9, 600},
+        {"many rows", 1000, 600},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.expected, ColumnRoomWidth(617, 148, 20, 16, c.rows, 17)) << c.label;
+    EXPECT_EQ(0, ColumnRoomWidth(10, 148, 20, 16, 50, 17)) << "never below zero";
+}
+
 KeyItem MakeItem(int hasIcon, int hasOffState)
 {
     KeyItem item;
@@ -227,15 +245,29 @@ TEST(ControlRules, MoveTarget)
 
 TEST(ControlRules, SoundSizeLimit)
 {
+    using S = SoundCheck;
     struct Case {
+        bool readable;
         uint32_t high, low;
-        bool accepted;
+        SoundCheck verdict;
+        int warning;
     } cases[] = {
-        {0, 0, false},      {0, 1, true},          {0, 99999, true},
-        {0, 100000, false}, {0, 0xFFFFFFFF, false}, {1, 10, false},
+        {true, 0, 0, S::Empty, IDS_SOUND_EMPTY},
+        {true, 0, 1, S::Accepted, 0},
+        {true, 0, 99999, S::Accepted, 0},
+        {true, 0, 100000, S::TooBig, IDS_SOUND_TOO_BIG},
+        {true, 0, 0xFFFFFFFF, S::TooBig, IDS_SOUND_TOO_BIG},
+        {true, 1, 10, S::TooBig, IDS_SOUND_TOO_BIG},
+        {true, 1, 0, S::TooBig, IDS_SOUND_TOO_BIG},
+        {false, 0, 0, S::Unreadable, IDS_SOUND_UNREADABLE},
+        {false, 0, 500, S::Unreadable, IDS_SOUND_UNREADABLE},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(c.accepted, IsSoundSizeWithinLimit(c.high, c.low)) << c.high << ":" << c.low;
+    for (const Case &c : cases) {
+        const SoundCheck verdict = CheckSoundSize(c.readable, c.high, c.low);
+        EXPECT_EQ(c.verdict, verdict) << c.readable << " " << c.high << ":" << c.low;
+        EXPECT_EQ(c.verdict == S::Accepted, IsSoundSizeWithinLimit(c.high, c.low) && c.readable);
+        EXPECT_EQ(c.warning, SoundWarningText(verdict)) << c.high << ":" << c.low;
+    }
 }
 
 TEST(ControlRules, PathFieldTable)
@@ -267,13 +299,40 @@ TEST(ControlRules, PathFieldTable)
         EXPECT_EQ(nullptr, PathFieldByButton(other)) << other;
 }
 
-TEST(ItemImport, HeaderItemsReadable)
+TEST(ItemImport, ReadsOnlyTheItemsTheBlockHolds)
 {
-    EXPECT_TRUE(HeaderItemsReadable(0, false));
-    EXPECT_TRUE(HeaderItemsReadable(0, true));
-    EXPECT_TRUE(HeaderItemsReadable(3, true));
-    EXPECT_FALSE(HeaderItemsReadable(1, false));
-    EXPECT_FALSE(HeaderItemsReadable(0xFFFFFFFFu, false));
+    const uint64_t slot0 = 24, slot1 = 24 + 1190;
+    struct Case {
+        const char *label;
+        uint32_t itemCount;
+        bool hasAddress;
+        uint64_t offset;
+        uint32_t capacity;
+        bool importable;
+        uint32_t count;
+    } cases[] = {
+        {"no items, no address", 0, false, 0, 0, true, 0},
+        {"no items, an address", 0, true, slot0, 3, true, 0},
+        {"as many as the block holds", 3, true, slot0, 3, true, 3},
+        {"fewer than the block holds", 2, true, slot0, 3, true, 2},
+        {"counted but no address", 1, false, 0, 3, false, 0},
+        {"a huge count without address", 0xFFFFFFFFu, false, 0, 3, false, 0},
+        {"count raised past the block", 43, true, slot0, 3, true, 3},
+        {"a huge count", 0xFFFFFFFFu, true, slot0, 3, true, 3},
+        {"from the second slot", 3, true, slot1, 3, true, 2},
+        {"past the last slot", 1, true, 24 + 3 * 1190, 3, false, 0},
+        {"inside the header", 1, true, 4, 3, false, 0},
+        {"between two slots", 1, true, slot0 + 10, 3, false, 0},
+        {"before the block", 1, true, 0xFFFFFFFFull - 1165, 3, false, 0},
+        {"a block without slots", 1, true, slot0, 0, false, 0},
+    };
+    for (const Case &c : cases) {
+        uint32_t count = 77;
+        EXPECT_EQ(c.importable, ImportableItemCount(c.itemCount, c.hasAddress, c.offset, c.capacity,
+                                                    &count))
+            << c.label;
+        EXPECT_EQ(c.count, count) << c.label;
+    }
 }
 
 TEST(ItemImport, UnterminatedFieldsAreTerminatedInside)

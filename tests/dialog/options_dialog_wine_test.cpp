@@ -11,8 +11,10 @@
 #include <shlobj.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +40,10 @@ const char kCaption[] = "Tolvar Options";
 const char kNeedVisibleIcon[] = "At least one icon item must be visible.";
 const char kSoundTooBig[] = "This sound file is too big and cannot be loaded into the memory.";
 const char kSchemeLoadFailed[] = "Impossible to load scheme.";
+const char kHostRefused[] = "The settings were not saved: the program refused them.";
+const char kNoSaveCallback[] = "The settings cannot be saved: the program gave no way to save them.";
+const char kSoundEmpty[] = "This sound file is empty.";
+const char kSchemeWriteFailed[] = "The scheme could not be written to %s.";
 
 HMODULE g_library;
 const OptionsEntryTable *g_table;
@@ -48,6 +54,7 @@ struct DrawnText {
     std::string text;
     COLORREF colour;
     RECT rect;
+    int literalWidth; // of the text drawn character for character
 };
 std::vector<DrawnText> g_drawn;
 bool g_recordDrawing;
@@ -55,9 +62,12 @@ int(WINAPI *g_realDrawText)(HDC, LPCSTR, int, LPRECT, UINT);
 
 int WINAPI RecordDrawText(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format)
 {
-    if (g_recordDrawing)
-        g_drawn.push_back({std::string(text, length < 0 ? std::strlen(text) : length),
-                           GetTextColor(dc), *rect});
+    if (g_recordDrawing) {
+        const int n = length < 0 ? static_cast<int>(std::strlen(text)) : length;
+        SIZE extent = {};
+        GetTextExtentPoint32A(dc, text, n, &extent);
+        g_drawn.push_back({std::string(text, n), GetTextColor(dc), *rect, extent.cx});
+    }
     return g_realDrawText(dc, text, length, rect, format);
 }
 
@@ -78,6 +88,24 @@ BOOL WINAPI RecordPlaySound(LPCSTR sound, HMODULE module, DWORD flags)
         played.file = sound;
     g_played.push_back(played);
     return TRUE;
+}
+
+// Scheme writes of the library that fail from the g_failWritesFrom-th call
+// on (counting from 1); 0 lets every write through.
+int g_failWritesFrom;
+int g_writeCalls;
+BOOL(WINAPI *g_realWriteFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+
+BOOL WINAPI FailingWriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
+                             LPOVERLAPPED overlapped)
+{
+    if (g_failWritesFrom > 0 && ++g_writeCalls >= g_failWritesFrom) {
+        if (written)
+            *written = 0;
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    return g_realWriteFile(file, data, size, written, overlapped);
 }
 
 // ---- files the items name ----
@@ -112,6 +140,22 @@ void WriteFileOfSize(const std::string &path, DWORD size, char fill)
 bool FileExists(const std::string &path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The names of the files in a folder.
+std::vector<std::string> FilesIn(const std::string &folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
 }
 
 std::string StartupShortcutPath()
@@ -316,44 +360,101 @@ COLORREF IconCentre(const RowPaint &paint, int column)
     return paint.Pixel(x, y);
 }
 
-// Saves the window as it is on the screen to a 24-bit BMP file.
-bool SaveWindowBitmap(HWND window, const std::string &path)
+// The rightmost column of a painted cell that holds anything but the
+// background, or -1 when the cell shows nothing.
+int InkRight(const RowPaint &paint, const DrawnText &cell, COLORREF background)
 {
+    for (int x = std::min<int>(cell.rect.right, paint.width) - 1; x >= cell.rect.left; --x)
+        for (int y = 0; y < paint.height; ++y)
+            if (paint.Pixel(x, y) != background)
+                return x;
+    return -1;
+}
+
+// Where the list says a sub-item of a row lies, in its client coordinates.
+RECT SubItemRect(HWND dialog, int row, int column)
+{
+    RECT r = {};
+    r.top = column;
+    r.left = LVIR_BOUNDS;
+    SendMessageA(List(dialog), LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+// The window as the screen shows it, as the rows of a 24-bit bottom-up BMP.
+struct WindowShot {
+    int width = 0, height = 0;
+    std::vector<BYTE> bits;
+};
+
+WindowShot CaptureWindow(HWND window)
+{
+    WindowShot shot;
     RECT r;
     GetWindowRect(window, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
+    shot.width = r.right - r.left;
+    shot.height = r.bottom - r.top;
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, shot.width, shot.height);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    BitBlt(dc, 0, 0, shot.width, shot.height, screen, r.left, r.top, SRCCOPY);
     SelectObject(dc, old);
-
     BITMAPINFOHEADER info = {};
     info.biSize = sizeof info;
-    info.biWidth = w;
-    info.biHeight = h;
+    info.biWidth = shot.width;
+    info.biHeight = shot.height;
     info.biPlanes = 1;
     info.biBitCount = 24;
-    const int stride = (w * 3 + 3) & ~3;
-    std::vector<BYTE> bits(static_cast<size_t>(stride) * h);
-    GetDIBits(dc, bitmap, 0, h, bits.data(), reinterpret_cast<BITMAPINFO *>(&info), DIB_RGB_COLORS);
+    const int stride = (shot.width * 3 + 3) & ~3;
+    shot.bits.resize(static_cast<size_t>(stride) * shot.height);
+    GetDIBits(dc, bitmap, 0, shot.height, shot.bits.data(), reinterpret_cast<BITMAPINFO *>(&info),
+              DIB_RGB_COLORS);
     DeleteObject(bitmap);
     DeleteDC(dc);
     ReleaseDC(nullptr, screen);
+    return shot;
+}
 
+bool WriteBitmapFile(const WindowShot &shot, const std::string &path)
+{
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = shot.width;
+    info.biHeight = shot.height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(bits.size());
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(shot.bits.size());
     FILE *out = std::fopen(path.c_str(), "wb");
     if (!out)
         return false;
     std::fwrite(&file, sizeof file, 1, out);
     std::fwrite(&info, sizeof info, 1, out);
-    std::fwrite(bits.data(), 1, bits.size(), out);
-    std::fclose(out);
-    return true;
+    std::fwrite(shot.bits.data(), 1, shot.bits.size(), out);
+    return std::fclose(out) == 0;
+}
+
+// Adds a step that saves a screenshot of the dialog for a person to look at,
+// once the screen shows it settled: the same on two ticks of the script, so
+// that the painting the dialog's loop does between ticks has reached it.
+template <typename Test>
+void AddScreenshot(ModalScript &script, Test *test, const std::string &path)
+{
+    auto previous = std::make_shared<WindowShot>();
+    auto tries = std::make_shared<int>(0);
+    script.Add("screenshot", [test, path, previous, tries] {
+        WindowShot shot = CaptureWindow(test->Dialog());
+        // A caret or another animation may never settle: take it as it is.
+        if (shot.bits != previous->bits && ++*tries < 500) {
+            *previous = std::move(shot);
+            return false;
+        }
+        EXPECT_TRUE(WriteBitmapFile(shot, path)) << path;
+        return true;
+    });
 }
 
 // ---- menus: what the path fields' context menu offers ----
@@ -427,6 +528,8 @@ protected:
             g_library, "user32.dll", "DrawTextA", reinterpret_cast<void *>(RecordDrawText)));
         tolvar_test::PatchImport(g_library, "winmm.dll", "PlaySoundA",
                                  reinterpret_cast<void *>(RecordPlaySound));
+        g_realWriteFile = reinterpret_cast<decltype(g_realWriteFile)>(tolvar_test::PatchImport(
+            g_library, "kernel32.dll", "WriteFile", reinterpret_cast<void *>(FailingWriteFile)));
         if (pretend9x)
             tolvar_test::PatchImport(g_library, "kernel32.dll", "GetVersionExA",
                                      reinterpret_cast<void *>(Windows98Version));
@@ -448,6 +551,9 @@ protected:
         ASSERT_NE(nullptr, g_library) << "Tolvar.dll did not load: " << GetLastError();
         ASSERT_NE(nullptr, g_table);
         ASSERT_NE(nullptr, g_realDrawText) << "DrawTextA import not found";
+        ASSERT_NE(nullptr, g_realWriteFile) << "WriteFile import not found";
+        g_failWritesFrom = 0;
+        g_writeCalls = 0;
         std::memset(&host, 0, sizeof host);
         host.loadResult = 1;
         host.saveResult = 1;
@@ -479,7 +585,7 @@ protected:
     }
 
     // Adds a step that waits for a message box with this text and closes it.
-    static void AnswerMessageBox(ModalScript &script, const char *label, const char *text)
+    static void AnswerMessageBox(ModalScript &script, const char *label, std::string text)
     {
         script.Add(label, [text] {
             HWND box = FindThreadMessageBox();
@@ -501,6 +607,10 @@ protected:
         EXPECT_EQ(nullptr, FindThreadDialog(kCaption)) << "the dialog is closed";
     }
 
+public:
+    HWND Dialog() const { return dialog; }
+
+protected:
     TestHost host;
     std::vector<KeyItem> items;
     std::vector<KeyItem> saved;
@@ -596,7 +706,7 @@ TEST_F(OptionsDialogTest, CellTextsIconsAndRedTextForAMissingIcon)
             {1, {"Num Lock", "not_an_icon", "Default", "Default", "num off", "On"}, true},
             {2, {"Scroll Lock", "Default", "Default", "Default", "Default", "On"}, false},
             {3, {"Ctrl + Shift + A", "N/A", "N/A", "my.sound", "N/A", "On"}, false},
-            {4, {"Ctrl + ", "N/A", "N/A", "Default", "N/A", "Off"}, false},
+            {4, {"Ctrl + .", "N/A", "N/A", "Default", "N/A", "Off"}, false},
         };
         for (const Case &c : cases) {
             for (UINT state : {0u, static_cast<UINT>(ODS_SELECTED)}) {
@@ -632,6 +742,38 @@ TEST_F(OptionsDialogTest, CellTextsIconsAndRedTextForAMissingIcon)
             EXPECT_EQ(caps.height, caps.cells[5].rect.bottom);
         }
         EXPECT_EQ(window, combo.Pixel(combo.cellLeft[1] + e + 1, 2)) << "no icon for a combination";
+        Click(dialog, IDC_CANCEL);
+        return true;
+    });
+    Run(script);
+}
+
+// Cell texts are drawn character for character: an ampersand is no mnemonic.
+TEST_F(OptionsDialogTest, CellTextsAreDrawnAsTheyAre)
+{
+    UseItems({Item("&", VK_OEM_7, TV_MOD_SHIFT, 0, 0, 1, "", "", "C:\\Music\\Drum & Bass.wav"),
+              Item("Caps Lock", VK_CAPITAL, 0, 1, 1, 1)});
+    ModalScript script;
+    WaitForDialog(script);
+    script.Add("paint", [this] {
+        const COLORREF window = GetSysColor(COLOR_WINDOW);
+        RowPaint paint = PaintRow(dialog, 0, 0);
+        if (paint.cells.size() == 6) {
+            struct Cell {
+                int column;
+                const char *text;
+            } cells[] = {{0, "&"}, {3, "Drum & Bass"}};
+            for (const Cell &c : cells) {
+                const DrawnText &drawn = paint.cells[c.column];
+                EXPECT_EQ(c.text, drawn.text);
+                const int right = InkRight(paint, drawn, window);
+                EXPECT_GE(right, drawn.rect.left) << c.text << ": nothing shows";
+                EXPECT_NEAR(drawn.literalWidth, right - drawn.rect.left + 1, 2)
+                    << c.text << ": not every character shows";
+            }
+        } else {
+            ADD_FAILURE() << paint.cells.size() << " cells drawn";
+        }
         Click(dialog, IDC_CANCEL);
         return true;
     });
@@ -679,7 +821,9 @@ TEST_F(OptionsDialogTest, SaveFailuresOfTheHostWarnAndKeepTheDialogDirty)
         const char *label;
         bool withSaveCallback;
         int saveResult;
-    } cases[] = {{"host refuses", true, 0}, {"no save callback", false, 1}};
+        const char *warning;
+    } cases[] = {{"host refuses", true, 0, kHostRefused},
+                 {"no save callback", false, 1, kNoSaveCallback}};
     for (const Case &c : cases) {
         SetUp();
         host.saveResult = c.saveResult;
@@ -690,7 +834,7 @@ TEST_F(OptionsDialogTest, SaveFailuresOfTheHostWarnAndKeepTheDialogDirty)
             PostClick(dialog, IDC_APPLY);
             return true;
         });
-        AnswerMessageBox(script, "warning", kNeedVisibleIcon);
+        AnswerMessageBox(script, c.label, c.warning);
         script.Add("dirty; cancel", [this] {
             if (FindThreadMessageBox())
                 return false;
@@ -888,6 +1032,70 @@ TEST_F(OptionsDialogTest, CancelDiscardsEditsAndTheNextOpeningShowsTheHostsSetti
     EXPECT_EQ(0, host.saveCalls);
 }
 
+// Whatever an earlier opening left unapplied, and whatever the load returns,
+// an opening starts with nothing to apply.
+TEST_F(OptionsDialogTest, EveryOpeningStartsClean)
+{
+    const std::string link = StartupShortcutPath();
+    struct Case {
+        const char *label;
+        bool shortcutBefore;
+        int earlierChange;          // the switch the earlier opening changed before Cancel
+        int loadResult;             // of the opening under test
+        std::function<void(HWND)> act; // ends the opening under test
+        bool saved, shortcutAfter;
+    } cases[] = {
+        {"after Cancel, a failed load: OK closes at once", false, IDC_SILENT, 0,
+         [](HWND d) {
+             EXPECT_FALSE(Enabled(d, IDC_APPLY));
+             Click(d, IDC_OK);
+         },
+         false, false},
+        {"after Cancel, a failed load: a change enables Apply", false, IDC_SILENT, 0,
+         [](HWND d) {
+             Toggle(d, IDC_BEEP_ONLY);
+             EXPECT_TRUE(Enabled(d, IDC_APPLY));
+             Click(d, IDC_CANCEL);
+         },
+         false, false},
+        {"after a cancelled Startup switch, OK leaves the shortcut alone", true,
+         IDC_ADD_TO_STARTUP, 1,
+         [&](HWND d) {
+             g_table->DeleteStartupShortcut(); // behind the dialog's back
+             Toggle(d, IDC_SILENT);
+             Click(d, IDC_OK);
+         },
+         true, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        SetUp();
+        if (c.shortcutBefore)
+            g_table->CreateStartupShortcut();
+        // Saving a shell link can take minutes under emulation.
+        const DWORD deadline = c.shortcutBefore ? 900000 : 120000;
+        ModalScript earlier(deadline);
+        WaitForDialog(earlier);
+        earlier.Add("change and cancel", [&] {
+            Toggle(dialog, c.earlierChange);
+            Click(dialog, IDC_CANCEL);
+            return true;
+        });
+        Run(earlier);
+
+        host.loadResult = c.loadResult;
+        ModalScript later(deadline);
+        WaitForDialog(later);
+        later.Add(c.label, [&] {
+            c.act(dialog);
+            return true;
+        });
+        Run(later);
+        EXPECT_EQ(c.saved ? 1 : 0, host.saveCalls);
+        EXPECT_EQ(c.shortcutAfter, FileExists(link));
+    }
+}
+
 TEST_F(OptionsDialogTest, AFailedLoadOpensAnEmptyDialog)
 {
     struct Case {
@@ -918,6 +1126,36 @@ TEST_F(OptionsDialogTest, AFailedLoadOpensAnEmptyDialog)
         });
         Run(script, c.withLoadCallback ? TestHostLoad : nullptr, TestHostSave);
         EXPECT_EQ(0, host.saveCalls) << c.label;
+    }
+}
+
+// A host may write into the block it fills; the import reads only the items
+// the block has room for, and only from the block itself.
+TEST_F(OptionsDialogTest, TheImportReadsNoMoreThanTheBlockHolds)
+{
+    struct Case {
+        const char *label;
+        unsigned raiseCount;
+        int pointItemsHere;
+        int rows;
+    } cases[] = {
+        {"item count raised past the block", 40, 0, 5},
+        {"items pointed outside the block", 0, 1, 0},
+    };
+    for (const Case &c : cases) {
+        SetUp();
+        host.raiseCount = c.raiseCount;
+        host.pointItemsHere = c.pointItemsHere;
+        ModalScript script;
+        WaitForDialog(script);
+        script.Add(c.label, [&] {
+            EXPECT_EQ(c.rows, Rows(dialog)) << c.label;
+            for (int row = 0; row < Rows(dialog) && row < 5; ++row)
+                EXPECT_EQ(items[row].keyName, RowText(dialog, row, 0)) << c.label;
+            Click(dialog, IDC_CANCEL);
+            return true;
+        });
+        Run(script);
     }
 }
 
@@ -1091,16 +1329,16 @@ TEST_F(OptionsDialogTest, BrowsingChecksTheSizeOfSounds)
         bool throughMenu;  // the context menu's first item instead of "..."
         const char *title;
         std::string file;
-        bool accepted;
+        const char *warning; // null: accepted
     } picks[] = {
         {"99999 bytes via the menu", IDC_SOUND_OFF_PATH, true, "Select Off Sound for Caps Lock",
-         TestFile("sound_99999.wav"), true},
+         TestFile("sound_99999.wav"), nullptr},
         {"100000 bytes", IDC_SOUND_ON_PATH, false, "Select On Sound for Caps Lock",
-         TestFile("sound_100000.wav"), false},
+         TestFile("sound_100000.wav"), kSoundTooBig},
         {"empty file", IDC_SOUND_ON_PATH, false, "Select On Sound for Caps Lock",
-         TestFile("sound_empty.wav"), false},
+         TestFile("sound_empty.wav"), kSoundEmpty},
         {"an icon", IDC_ICON_OFF_PATH, false, "Select Off Icon for Caps Lock",
-         TestFile("file_moon.ico"), true},
+         TestFile("file_moon.ico"), nullptr},
     };
     ModalScript script(300000);
     WaitForDialog(script);
@@ -1122,12 +1360,12 @@ TEST_F(OptionsDialogTest, BrowsingChecksTheSizeOfSounds)
             PostClick(files, IDOK);
             return true;
         });
-        if (!p.accepted)
-            AnswerMessageBox(script, "size warning", kSoundTooBig);
+        if (p.warning)
+            AnswerMessageBox(script, p.label, p.warning);
         script.Add("result", [this, &p, before] {
             if (FindThreadDialog(p.title) || FindThreadMessageBox())
                 return false;
-            EXPECT_EQ(p.accepted ? p.file : *before, ItemText(dialog, p.field)) << p.label;
+            EXPECT_EQ(p.warning ? *before : p.file, ItemText(dialog, p.field)) << p.label;
             return true;
         });
     }
@@ -1199,6 +1437,65 @@ TEST_F(OptionsDialogTest, SchemesSaveAndLoadTheWorkingCopy)
     });
     Run(script);
     EXPECT_EQ(0, host.saveCalls);
+}
+
+// Save... that cannot write says why, and leaves no file under the chosen name.
+TEST_F(OptionsDialogTest, SaveSchemeSaysWhyNothingWasWritten)
+{
+    const std::string scheme = TestFile("not_written.tvs");
+    char expectedFailure[600];
+    std::snprintf(expectedFailure, sizeof expectedFailure, kSchemeWriteFailed, scheme.c_str());
+    struct Case {
+        const char *label;
+        bool anyVisibleIcon;
+        int failWritesFrom;
+        const char *warning;
+    } cases[] = {
+        {"no visible icon item", false, 0, kNeedVisibleIcon},
+        {"a write fails part-way", true, 2, expectedFailure},
+        {"the first write fails", true, 1, expectedFailure},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        SetUp();
+        DeleteFileA(scheme.c_str());
+        if (!c.anyVisibleIcon) {
+            std::vector<KeyItem> list = StandardItems();
+            for (KeyItem &item : list)
+                item.active = item.hasIcon ? 0 : item.active;
+            UseItems(list);
+        }
+        const std::vector<std::string> filesBefore = FilesIn(ExeDir() + "\\dialog_files");
+        g_failWritesFrom = c.failWritesFrom;
+        ModalScript script(300000);
+        WaitForDialog(script);
+        script.Add("save", [this] {
+            PostClick(dialog, IDC_SAVE_SCHEME);
+            return true;
+        });
+        script.Add("file dialog", [&] {
+            HWND files = FindThreadDialog("Save Scheme As");
+            if (!files)
+                return false;
+            SetDlgItemTextA(files, 0x47C, scheme.c_str());
+            PostClick(files, IDOK);
+            return true;
+        });
+        AnswerMessageBox(script, c.label, c.warning);
+        script.Add("nothing written", [&] {
+            if (FindThreadMessageBox() || FindThreadDialog("Save Scheme As"))
+                return false;
+            EXPECT_FALSE(FileExists(scheme));
+            EXPECT_EQ(filesBefore, FilesIn(ExeDir() + "\\dialog_files")) << "no file left behind";
+            Click(dialog, IDC_CANCEL);
+            return true;
+        });
+        Run(script);
+        if (c.failWritesFrom) {
+            EXPECT_GE(g_writeCalls, c.failWritesFrom) << "the failing write was reached";
+        }
+        g_failWritesFrom = 0;
+    }
 }
 
 TEST_F(OptionsDialogTest, PlayButtonGlyphsAndDisabledEtching)
@@ -1378,30 +1675,93 @@ TEST_F(OptionsDialogTest, NumLockSwitchIsDisabledOutsideNtButStillSaved)
     EXPECT_EQ(1, host.savedHeader.numLockOn);
 }
 
-TEST_F(OptionsDialogTest, ScreenshotOfARealisticConfiguration)
+// More keys than the list shows at once: the columns leave room for the
+// vertical scroll bar, so no horizontal one appears, and every cell is drawn
+// where the list has its sub-item, however the list is scrolled. The
+// screenshots (top, bottom, scrolled sideways) are for a person to look at.
+TEST_F(OptionsDialogTest, ALongListScrollsWithItsCells)
 {
-    UseItems({
+    std::vector<KeyItem> list = {
         Item("Caps Lock", VK_CAPITAL, 0, 1, 1, 1, "", "", "C:\\Sounds\\caps.on.wav",
              "C:\\Sounds\\caps.off.wav"),
         Item("Num Lock", VK_NUMLOCK, 0, 1, 1, 1, TestFile("file_star.ico"), "", "", ""),
         Item("Scroll Lock", VK_SCROLL, 0, 1, 1, 0, "", TestFile("not_an_icon.ico")),
         Item("Ctrl + Shift + A", 'A', TV_MOD_CTRL | TV_MOD_SHIFT, 0, 0, 1, "", "",
              "D:\\Media\\my.sound.wav"),
-        Item("Alt + F12", VK_F12, TV_MOD_ALT, 0, 0, 1),
         Item("Ctrl + .", VK_OEM_PERIOD, TV_MOD_CTRL, 0, 0, 0),
-    });
-    const std::string shot = ExeDir() + "\\..\\options_dialog.bmp";
+        Item("Shift + &", VK_OEM_7, TV_MOD_SHIFT, 0, 0, 1, "", "", "C:\\Music\\Drum & Bass.wav"),
+    };
+    for (int f = 1; list.size() < 16; ++f)
+        list.push_back(Item(("Alt + F" + std::to_string(f)).c_str(), VK_F1 + f - 1, TV_MOD_ALT, 0, 0,
+                            f % 3 != 0));
+    UseItems(list);
+    const std::string shots = ExeDir() + "\\..\\options_dialog_";
+    const int e = GetSystemMetrics(SM_CXEDGE);
+
+    // Paints the list as the screen shows it and checks that the cells of
+    // the columns without images start where the list has them.
+    auto checkPaintedCells = [this, e](const char *context) {
+        HWND l = List(dialog);
+        g_drawn.clear();
+        g_recordDrawing = true;
+        RedrawWindow(l, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        g_recordDrawing = false;
+        const std::vector<DrawnText> cells = g_drawn;
+        EXPECT_FALSE(cells.empty()) << context;
+        EXPECT_EQ(0u, cells.size() % 6) << context;
+        const int top = ListView_GetTopIndex(l);
+        for (size_t i = 0; i + 6 <= cells.size(); i += 6) {
+            const int row = top + static_cast<int>(i / 6);
+            for (int column : {0, 3, 4, 5}) {
+                RECT expected = SubItemRect(dialog, row, column);
+                EXPECT_EQ(expected.left + 3 * e, cells[i + column].rect.left)
+                    << context << ": row " << row << " column " << column;
+            }
+        }
+    };
+
     ModalScript script;
     WaitForDialog(script);
-    script.Add("screenshot", [&] {
-        RedrawWindow(dialog, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        EXPECT_TRUE(SaveWindowBitmap(dialog, shot));
+    script.Add("top", [&] {
+        HWND l = List(dialog);
+        RECT client;
+        GetClientRect(l, &client);
+        int sum = 0;
+        for (int i = 0; i < 6; ++i)
+            sum += ListView_GetColumnWidth(l, i);
+        const LONG style = GetWindowLongA(l, GWL_STYLE);
+        EXPECT_TRUE(style & WS_VSCROLL) << "16 rows need the vertical scroll bar";
+        EXPECT_FALSE(style & WS_HSCROLL) << "the columns fit beside it";
+        EXPECT_EQ(client.right, sum) << "the columns fill the room left";
+        checkPaintedCells("top");
+        return true;
+    });
+    AddScreenshot(script, this, shots + "top.bmp");
+    script.Add("bottom", [&] {
+        HWND l = List(dialog);
+        FocusRow(dialog, 15);
+        ListView_EnsureVisible(l, 15, FALSE);
+        EXPECT_GT(ListView_GetTopIndex(l), 0);
+        checkPaintedCells("bottom");
+        return true;
+    });
+    AddScreenshot(script, this, shots + "bottom.bmp");
+    script.Add("sideways", [&] {
+        HWND l = List(dialog);
+        // A user widens the key column; the list can then scroll sideways.
+        ListView_SetColumnWidth(l, 0, ListView_GetColumnWidth(l, 0) + 200);
+        const int before = SubItemRect(dialog, 0, 3).left;
+        ListView_Scroll(l, 150, 0);
+        EXPECT_LT(SubItemRect(dialog, 0, 3).left, before) << "the list scrolled";
+        checkPaintedCells("scrolled sideways");
+        return true;
+    });
+    AddScreenshot(script, this, shots + "sideways.bmp");
+    script.Add("close", [this] {
         Click(dialog, IDC_CANCEL);
         return true;
     });
     Run(script);
-    EXPECT_TRUE(FileExists(shot));
 }
 
 } // namespace

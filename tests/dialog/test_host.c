@@ -13,6 +13,15 @@ int32_t WINAPI TestHostLoad(KeyCollection *collection, void *hostContext)
     collection->ops->SetHeader(collection, &host->header);
     for (i = 0; i < host->appendCount; ++i)
         collection->ops->AppendItem(collection, &host->items[i]);
+    if (host->raiseCount || host->pointItemsHere) {
+        /* A host that writes into the block it was given. */
+        KeyCollectionHeader *data = collection->ops->GetData(collection);
+        if (data) {
+            data->itemCount += host->raiseCount;
+            if (host->pointItemsHere)
+                data->items = host->items;
+        }
+    }
     return host->loadResult;
 }
 

@@ -18,6 +18,8 @@ typedef struct TestHost {
     int appendCount;              /* items appended (may differ from header.itemCount) */
     KeyCollectionHeader header;   /* given to SetHeader */
     KeyItem *items;               /* appendCount records */
+    unsigned raiseCount;          /* added to the block's itemCount after the appends */
+    int pointItemsHere;           /* after the appends, the block's items point at items */
     /* what the save callback saw */
     int saveResult;
     int loadCalls;

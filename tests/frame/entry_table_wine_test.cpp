@@ -161,6 +161,12 @@ TEST_F(Library, StringTableHoldsTheExactTexts)
         {28, "Icon Files (*.%s)"},
         {29, "All Files (*.*)"},
         {30, "Scheme Files (*.%s)"},
+        // Warnings for causes that have no text of their own above.
+        {31, "The settings were not saved: the program refused them."},
+        {32, "The settings cannot be saved: the program gave no way to save them."},
+        {33, "This sound file is empty."},
+        {34, "This sound file cannot be opened."},
+        {35, "The scheme could not be written to %s."},
     };
     for (const Case &k : cases) {
         char text[256] = "";
@@ -170,7 +176,7 @@ TEST_F(Library, StringTableHoldsTheExactTexts)
     }
     char text[16] = "unchanged";
     EXPECT_EQ(LoadStringA(g_library, 4, text, sizeof text), 0) << "nothing below 5";
-    EXPECT_EQ(LoadStringA(g_library, 31, text, sizeof text), 0) << "nothing above 30";
+    EXPECT_EQ(LoadStringA(g_library, 36, text, sizeof text), 0) << "nothing above 35";
 }
 
 // The play glyph's rule: grey 192 with black from column 2 to LAST[r-2] in

@@ -513,19 +513,22 @@ TEST(LibraryHelpers, ShowWarningShowsTheLibrarysStringWithAnExclamation)
                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     struct Case {
         UINT id;
+        const char *subject; // null: ShowWarning, else ShowWarningAbout
         const char *text;
     };
     const Case cases[] = {
-        {18, "This key already exists within your collection."},
-        {19, "At least one icon item must be visible."},
-        {21, "This sound file is too big and cannot be loaded into the memory."},
+        {18, nullptr, "This key already exists within your collection."},
+        {19, nullptr, "At least one icon item must be visible."},
+        {21, nullptr, "This sound file is too big and cannot be loaded into the memory."},
+        {35, "C:\\Schemes\\my.tvs", "The scheme could not be written to C:\\Schemes\\my.tvs."},
     };
     for (const Case &k : cases) {
         SCOPED_TRACE(k.id);
         g_messageBox = MessageBoxSeen();
         g_cbtHook = SetWindowsHookExA(WH_CBT, AnswerMessageBox, nullptr, GetCurrentThreadId());
         ASSERT_NE(g_cbtHook, nullptr);
-        int result = tolvar::ShowWarning(owner, k.id);
+        int result = k.subject ? tolvar::ShowWarningAbout(owner, k.id, k.subject)
+                               : tolvar::ShowWarning(owner, k.id);
         UnhookWindowsHookEx(g_cbtHook);
         EXPECT_EQ(result, IDOK);
         ASSERT_TRUE(g_messageBox.seen);
