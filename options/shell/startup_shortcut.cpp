@@ -96,6 +96,15 @@ struct ShortcutWork {
     volatile bool exists;
 };
 
+// Initialises COM on the calling thread; true when this call did so (S_OK,
+// or S_FALSE for a thread already in an apartment of that kind), so that
+// exactly that initialisation is undone. A thread in the multithreaded
+// apartment refuses (RPC_E_CHANGED_MODE) and its COM stays as it is.
+bool StartCom()
+{
+    return SUCCEEDED(CoInitialize(nullptr));
+}
+
 void FinishWork(ShortcutWork &work)
 {
     HeapRelease(work.widePath);
@@ -111,8 +120,7 @@ void FinishWork(ShortcutWork &work)
 void CreateBody(void *context)
 {
     ShortcutWork &work = *static_cast<ShortcutWork *>(context);
-    CoInitialize(nullptr);
-    work.comStarted = true;
+    work.comStarted = StartCom();
 
     work.widePath = ShortcutPathWide();
     if (!work.widePath)
@@ -151,8 +159,7 @@ void CreateBody(void *context)
 void DeleteBody(void *context)
 {
     ShortcutWork &work = *static_cast<ShortcutWork *>(context);
-    CoInitialize(nullptr);
-    work.comStarted = true;
+    work.comStarted = StartCom();
     work.ansiPath = ShortcutPathAnsi();
     if (work.ansiPath)
         DeleteFileA(work.ansiPath);
@@ -161,8 +168,7 @@ void DeleteBody(void *context)
 void ExistsBody(void *context)
 {
     ShortcutWork &work = *static_cast<ShortcutWork *>(context);
-    CoInitialize(nullptr);
-    work.comStarted = true;
+    work.comStarted = StartCom();
     work.ansiPath = ShortcutPathAnsi();
     if (!work.ansiPath)
         return;

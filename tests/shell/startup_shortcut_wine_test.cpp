@@ -250,6 +250,61 @@ TEST_F(StartupShortcut, FaultOrMissingFolderChangesNothing)
     EXPECT_TRUE(tolvar::StartupShortcutExists()) << "works again with the real shell";
 }
 
+// A host thread that already uses COM keeps it exactly as it was, whichever
+// apartment it is in: each operation undoes only what it set up itself.
+struct ComThreadRun {
+    DWORD apartment;      // COINIT_* the thread starts with; ~0u: no COM
+    HRESULT started;      // what that initialisation returned
+    HRESULT reinitialised; // the thread's own CoInitializeEx after the operations
+    bool exists;
+};
+
+DWORD WINAPI RunOperationsOnComThread(LPVOID context)
+{
+    ComThreadRun &run = *static_cast<ComThreadRun *>(context);
+    const bool withCom = run.apartment != ~0u;
+    if (withCom)
+        run.started = CoInitializeEx(nullptr, run.apartment);
+    tolvar::CreateStartupShortcut();
+    run.exists = tolvar::StartupShortcutExists();
+    tolvar::DeleteStartupShortcut();
+    // S_FALSE: the thread is still in its apartment; S_OK: COM was gone.
+    const DWORD again = withCom ? run.apartment : static_cast<DWORD>(COINIT_APARTMENTTHREADED);
+    run.reinitialised = CoInitializeEx(nullptr, again);
+    if (SUCCEEDED(run.reinitialised))
+        CoUninitialize();
+    if (withCom && SUCCEEDED(run.started))
+        CoUninitialize();
+    return 0;
+}
+
+TEST_F(StartupShortcut, TheCallingThreadsComStaysAsItWas)
+{
+    struct Case {
+        const char *label;
+        DWORD apartment;
+        HRESULT reinitialised;
+    } cases[] = {
+        {"multithreaded apartment", COINIT_MULTITHREADED, S_FALSE},
+        {"single-threaded apartment", COINIT_APARTMENTTHREADED, S_FALSE},
+        {"no COM", ~0u, S_OK},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        ComThreadRun run = {c.apartment, E_FAIL, E_FAIL, false};
+        HANDLE thread = CreateThread(nullptr, 0, RunOperationsOnComThread, &run, 0, nullptr);
+        ASSERT_NE(nullptr, thread);
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 600000));
+        CloseHandle(thread);
+        if (c.apartment != ~0u) {
+            EXPECT_EQ(S_OK, run.started);
+        }
+        EXPECT_TRUE(run.exists) << "the operations worked on that thread";
+        EXPECT_EQ(c.reinitialised, run.reinitialised);
+        EXPECT_FALSE(FileExists(ShortcutPath()));
+    }
+}
+
 TEST_F(StartupShortcut, LibraryEntriesCreateAndDelete)
 {
     HMODULE library = LoadLibraryA("Tolvar.dll");
