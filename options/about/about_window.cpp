@@ -84,6 +84,8 @@ INT_PTR AboutWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
     case WM_PAINT:
         OnPaint();
         return TRUE;
+    case WM_CTLCOLORSTATIC:
+        return OnLinkColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_MOUSEMOVE:
         OnMouseMove(lParam);
         return 0;
@@ -168,16 +170,48 @@ void AboutWindow::OnInitDialog(HWND window)
 void AboutWindow::PlaceLink(int id, int left, int top, int right, int bottom, int cw, int ch,
                             RECT *screen)
 {
-    const int x = MulDiv(left, cw, 4);
-    const int y = MulDiv(top, ch, 8);
-    const int width = MulDiv(right, cw, 4) - x;
-    const int height = MulDiv(bottom, ch, 8) - y;
+    // The click area: the rectangle in character units, on the screen.
+    RECT area = {MulDiv(left, cw, 4), MulDiv(top, ch, 8), MulDiv(right, cw, 4),
+                 MulDiv(bottom, ch, 8)};
+    MapWindowPoints(window_, nullptr, reinterpret_cast<POINT *>(&area), 2);
+    *screen = area;
+
+    // The control starts at the area's corner and is as large as its text in
+    // the underlined link font, so that no descender and no underline is cut
+    // off (the area is lower than a line of that font).
     HWND control = GetDlgItem(window_, id);
-    SetRectEmpty(screen);
     if (!control)
         return;
-    SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER);
-    GetWindowRect(control, screen);
+    int width = MulDiv(right, cw, 4) - MulDiv(left, cw, 4);
+    int height = MulDiv(bottom, ch, 8) - MulDiv(top, ch, 8);
+    if (HDC dc = GetDC(control)) {
+        HGDIOBJ old = linkFont_ ? SelectObject(dc, linkFont_) : nullptr;
+        char text[kLinkTextSize] = {0};
+        const int length = GetWindowTextA(control, text, sizeof text);
+        SIZE extent;
+        TEXTMETRICA metrics;
+        if (GetTextExtentPoint32A(dc, text, length, &extent) && GetTextMetricsA(dc, &metrics)) {
+            width = extent.cx;
+            height = metrics.tmHeight;
+        }
+        if (old)
+            SelectObject(dc, old);
+        ReleaseDC(control, dc);
+    }
+    SetWindowPos(control, nullptr, MulDiv(left, cw, 4), MulDiv(top, ch, 8), width, height,
+                 SWP_NOZORDER);
+}
+
+LRESULT AboutWindow::OnLinkColours(HDC dc, HWND control)
+{
+    const int id = GetDlgCtrlID(control);
+    if (id != IDC_WEB_LINK && id != IDC_MAIL_LINK)
+        return 0;
+    // No box: the text is drawn straight onto the picture, which the window
+    // has painted beneath (it does not clip its children).
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
 }
 
 void AboutWindow::OnPaint()

@@ -30,7 +30,8 @@ public:
     // The window while it exists, else null.
     HWND Window() const { return window_; }
 
-    // Screen rectangles of the two links as last placed (for tests).
+    // Screen rectangles of the two links' click areas as last placed (for
+    // tests); each link control starts at its area's corner, sized to its text.
     RECT WebLinkRect() const { return webRect_; }
     RECT MailLinkRect() const { return mailRect_; }
 
@@ -45,6 +46,7 @@ private:
     void OnDestroy();
     void Close(int result);
     void PlaceLink(int id, int left, int top, int right, int bottom, int cw, int ch, RECT *screen);
+    LRESULT OnLinkColours(HDC dc, HWND control);
     void OpenLink(UINT stringId);
 
     HWND window_ = nullptr;

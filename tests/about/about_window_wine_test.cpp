@@ -13,11 +13,14 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
+#include <algorithm>
 
 #include "options/about/about_window.h"
 #include "options/resources/resource_ids.h"
 #include "support/import_patch.h"
 #include "support/polling.h"
+#include "support/timer_watch.h"
 
 using tolvar::AboutWindow;
 
@@ -102,7 +105,7 @@ struct Run {
     AboutWindow *about;
     HWND parent;
     const std::function<void(HWND)> *script;
-    DWORD openedAt = 0;
+    std::atomic<DWORD> openedAt{0};
     std::atomic<bool> done{false};
 };
 
@@ -136,7 +139,6 @@ HWND MakeParent()
 }
 
 struct RunResult {
-    int shown = 0;
     DWORD calledAt = 0; // just before Show: the timer cannot start earlier
     DWORD closedAt = 0;
     DWORD openedAt = 0;
@@ -144,7 +146,8 @@ struct RunResult {
 };
 
 // Shows the window (About role unless splash) over a fresh parent and runs
-// script on a driver thread while it is up.
+// script on a driver thread while it is up. Show reports success (1) only
+// after its window has been up: it returns when the window has closed.
 RunResult RunAbout(AboutWindow &about, bool splash, const std::function<void(HWND)> &script)
 {
     HWND parent = MakeParent();
@@ -152,8 +155,11 @@ RunResult RunAbout(AboutWindow &about, bool splash, const std::function<void(HWN
     HANDLE thread = CreateThread(nullptr, 0, DriverThread, &run, 0, nullptr);
     RunResult result;
     result.calledAt = GetTickCount();
-    result.shown = about.Show(parent, splash);
+    const int shown = about.Show(parent, splash);
     result.closedAt = GetTickCount();
+    const bool wasUp = run.openedAt != 0;
+    EXPECT_EQ(1, shown) << "Show reports success";
+    EXPECT_TRUE(wasUp) << "Show returned before its window had appeared";
     EXPECT_EQ(nullptr, about.Window()) << "the window handle is cleared when it is destroyed";
     if (WaitForSingleObject(thread, kWaitMs) != WAIT_OBJECT_0)
         ADD_FAILURE() << "driver thread did not finish";
@@ -181,9 +187,16 @@ POINT CenterOf(HWND window, int id)
     return p;
 }
 
-// Where the links belong: quarter- and eighth-character units of the link
-// font, measured here the same way.
-RECT ExpectedLink(HWND window, int l, int t, int r, int b)
+// Where a link belongs, measured here in the link font: its click area in
+// quarter- and eighth-character units, and the box its text fills from the
+// area's corner (ascent: the text's baseline within that box).
+struct LinkPlace {
+    RECT area;
+    RECT text;
+    int ascent;
+};
+
+LinkPlace ExpectedLink(HWND window, int id, int l, int t, int r, int b)
 {
     HFONT font = CreateFontA(-MulDiv(8, 96, 72), 0, 0, 0, 400, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
@@ -192,12 +205,20 @@ RECT ExpectedLink(HWND window, int l, int t, int r, int b)
     HGDIOBJ old = SelectObject(dc, font);
     TEXTMETRICA tm;
     GetTextMetricsA(dc, &tm);
+    char text[128] = {0};
+    const int length = GetDlgItemTextA(window, id, text, sizeof text);
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc, text, length, &extent);
     SelectObject(dc, old);
     ReleaseDC(window, dc);
     DeleteObject(font);
-    RECT rect = {MulDiv(l, tm.tmAveCharWidth, 4), MulDiv(t, tm.tmHeight, 8),
-                 MulDiv(r, tm.tmAveCharWidth, 4), MulDiv(b, tm.tmHeight, 8)};
-    return rect;
+    LinkPlace place;
+    place.area = {MulDiv(l, tm.tmAveCharWidth, 4), MulDiv(t, tm.tmHeight, 8),
+                  MulDiv(r, tm.tmAveCharWidth, 4), MulDiv(b, tm.tmHeight, 8)};
+    place.text = {place.area.left, place.area.top, place.area.left + extent.cx,
+                  place.area.top + tm.tmHeight};
+    place.ascent = tm.tmAscent;
+    return place;
 }
 
 RECT ClientRectOfControl(HWND window, int id)
@@ -206,6 +227,54 @@ RECT ClientRectOfControl(HWND window, int id)
     GetWindowRect(GetDlgItem(window, id), &r);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&r), 2);
     return r;
+}
+
+// The pixels of a bitmap, or of a window's client area as the screen shows
+// it, read in one go.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<DWORD> bits; // 0x00RRGGBB, top row first
+    COLORREF At(int x, int y) const
+    {
+        const DWORD p = bits[static_cast<size_t>(y) * width + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+};
+
+Pixels BitmapPixels(HBITMAP bitmap, int width, int height)
+{
+    Pixels pixels;
+    pixels.width = width;
+    pixels.height = height;
+    pixels.bits.resize(static_cast<size_t>(width) * height);
+    BITMAPINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, height, pixels.bits.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+Pixels ScreenPixels(HWND window, int width, int height)
+{
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP copy = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, copy);
+    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    Pixels pixels = BitmapPixels(copy, width, height);
+    DeleteObject(copy);
+    return pixels;
 }
 
 // Writes the window's pixels, as the screen shows them, to a .bmp file.
@@ -270,6 +339,11 @@ TEST(AboutWindow, ShowsTheArtworkAtItsSizeWithLinksInPlace)
         EXPECT_EQ((GetSystemMetrics(SM_CXSCREEN) - width) / 2, rect.left) << "centred across";
         EXPECT_EQ((GetSystemMetrics(SM_CYSCREEN) - height) / 3, rect.top) << "a third down";
 
+        const Pixels art = BitmapPixels(artwork, bm.bmWidth, bm.bmHeight);
+        Pixels shown;
+        auto onScreen = [&](int x, int y) { return shown.At(x, y); };
+        auto artworkAt = [&](int x, int y) { return art.At(x, y); };
+
         const struct {
             const char *label;
             int id;
@@ -279,44 +353,65 @@ TEST(AboutWindow, ShowsTheArtworkAtItsSizeWithLinksInPlace)
             {"web link", IDC_WEB_LINK, 126, 107, 236, 113, about.WebLinkRect()},
             {"mail link", IDC_MAIL_LINK, 126, 114, 236, 120, about.MailLinkRect()},
         };
+        std::vector<LinkPlace> places;
         for (const auto &link : links) {
             SCOPED_TRACE(link.label);
-            RECT expected = ExpectedLink(w, link.l, link.t, link.r, link.b);
+            LinkPlace place = ExpectedLink(w, link.id, link.l, link.t, link.r, link.b);
+            places.push_back(place);
+            RECT stored = link.stored;
+            MapWindowPoints(nullptr, w, reinterpret_cast<POINT *>(&stored), 2);
+            EXPECT_TRUE(EqualRect(&place.area, &stored)) << "the click area is in character units";
             RECT actual = ClientRectOfControl(w, link.id);
-            EXPECT_EQ(expected.left, actual.left);
-            EXPECT_EQ(expected.top, actual.top);
-            EXPECT_EQ(expected.right, actual.right);
-            EXPECT_EQ(expected.bottom, actual.bottom);
+            EXPECT_TRUE(EqualRect(&place.text, &actual)) << "the control is as large as its text";
             EXPECT_LE(actual.bottom, bm.bmHeight) << "the link lies on the artwork";
-            RECT screen;
-            GetWindowRect(GetDlgItem(w, link.id), &screen);
-            EXPECT_TRUE(EqualRect(&screen, &link.stored)) << "hit rectangle matches the control";
         }
 
-        // The artwork is painted at (0, 0): compare sample pixels away from
-        // the links with the bitmap's own.
+        // The artwork is painted at (0, 0), the links straight onto it: away
+        // from the links every pixel is the artwork's; above each link's
+        // text (the font's internal leading) too, where a box would show;
+        // and the underline below the baseline shows. The screen is read
+        // until it shows all that.
         RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        Sleep(500);
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        HGDIOBJ old = SelectObject(memory, artwork);
-        POINT origin = {0, 0};
-        ClientToScreen(w, &origin);
         int compared = 0, equal = 0;
-        for (int y = 4; y < bm.bmHeight / 2; y += 17)
-            for (int x = 3; x < bm.bmWidth; x += 23) {
-                ++compared;
-                equal += GetPixel(screen, origin.x + x, origin.y + y) == GetPixel(memory, x, y);
+        std::string linkFault;
+        const bool painted = WaitFor([&] {
+            shown = ScreenPixels(w, bm.bmWidth, bm.bmHeight);
+            compared = equal = 0;
+            for (int y = 4; y < bm.bmHeight / 2; y += 17)
+                for (int x = 3; x < bm.bmWidth; x += 23) {
+                    ++compared;
+                    equal += onScreen(x, y) == artworkAt(x, y);
+                }
+            linkFault.clear();
+            for (size_t i = 0; i < places.size() && linkFault.empty(); ++i) {
+                const RECT &t = places[i].text;
+                // The other link's text may reach into this row.
+                const RECT &other = places[1 - i].text;
+                for (int x = t.left; x < t.right; ++x) {
+                    const POINT p = {x, t.top};
+                    if (!PtInRect(&other, p) && onScreen(x, t.top) != artworkAt(x, t.top)) {
+                        linkFault = std::string(links[i].label) + ": a box above the text";
+                        break;
+                    }
+                }
+                int underline = 0;
+                for (int y = t.top + places[i].ascent; y < t.bottom; ++y) {
+                    int inked = 0;
+                    for (int x = t.left; x < t.right; ++x)
+                        inked += onScreen(x, y) != artworkAt(x, y);
+                    underline = std::max(underline, inked);
+                }
+                if (linkFault.empty() && underline < (t.right - t.left) * 3 / 4)
+                    linkFault = std::string(links[i].label) + ": no underline below the baseline";
             }
-        SelectObject(memory, old);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
-        EXPECT_EQ(compared, equal) << "painted pixels differ from the artwork";
+            return compared == equal && linkFault.empty();
+        });
+        EXPECT_TRUE(painted) << compared - equal << " of " << compared
+                             << " sample pixels differ from the artwork; " << linkFault;
 
         SaveScreenshot(w, "about_box.bmp");
         PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); // Enter
     });
-    EXPECT_NE(0, r.shown) << "Show reports success";
     EXPECT_TRUE(r.parentEnabledAfter);
     DeleteObject(artwork);
 }
@@ -366,7 +461,6 @@ TEST(AboutWindow, ClicksOpenLinksOrClose)
         Mouse(w, WM_LBUTTONDOWN, MK_LBUTTON, background);
         EXPECT_TRUE(WaitFor([&] { return about.Window() == nullptr; })) << "background click closes";
     });
-    EXPECT_NE(0, r.shown);
     EXPECT_TRUE(r.parentEnabledAfter) << "the owner is usable again after a click closed the box";
 }
 
@@ -422,9 +516,15 @@ TEST(AboutWindow, SplashClosesItselfAboutStays)
 {
     {
         AboutWindow about;
-        RunResult r = RunAbout(about, false, [&](HWND w) {
-            Sleep(9000);
-            EXPECT_TRUE(IsWindow(w)) << "the About box stays open past 7 s";
+        tolvar_test::TimerWatch timer(ABOUT_SPLASH_TIMER_ID);
+        ASSERT_TRUE(timer.Installed());
+        RunAbout(about, false, [&](HWND w) {
+            // Once its 7-second timer has fired and been handled (a message
+            // sent to the window waits for that), the About box is still open.
+            EXPECT_TRUE(WaitFor([&] { return timer.Count() > 0; }, 120000)) << "the timer never fired";
+            DWORD_PTR ignored;
+            SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, kWaitMs, &ignored);
+            EXPECT_TRUE(IsWindow(w)) << "the About box stays open past its timer";
             // Escape, typed.
             INPUT key[2];
             ZeroMemory(key, sizeof key);
@@ -436,7 +536,6 @@ TEST(AboutWindow, SplashClosesItselfAboutStays)
             SendInput(2, key, sizeof key[0]);
             EXPECT_TRUE(WaitFor([&] { return !IsWindow(w); })) << "Escape closes";
         });
-        EXPECT_NE(0, r.shown);
     }
     {
         AboutWindow about;
