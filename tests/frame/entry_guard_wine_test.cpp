@@ -17,6 +17,9 @@
 
 #include <tolvar/tolvar_host.h>
 
+#include "options/resources/resource_ids.h"
+#include "support/import_patch.h"
+#include "support/timer_watch.h"
 #include "tolvar_library.h"
 
 namespace {
@@ -58,7 +61,7 @@ struct Record {
     int otherThreadLoads = 0;
     size_t optionsSeen = 0;      // options dialogs open when the closing timer ran
     size_t aboutSeen = 0;        // About windows open when its closing timer ran
-    size_t aboutSeenAtNine = 0;  // About windows open 9 s after the About box opened
+    size_t aboutSeenAfterTimer = 0; // About windows open once the About box's timer had run
     bool forcedClose = false;    // the safety timer had to close a dialog
     bool nestedAbout = false;    // ShowOptions opens About from its load callback
     bool nestedAboutInAbout = false;
@@ -90,10 +93,16 @@ void CALLBACK CloseAboutTimer(HWND, UINT, UINT_PTR id, DWORD)
     CloseDialogs(kAboutCaption, IDCANCEL);
 }
 
-void CALLBACK LateAboutCheckTimer(HWND, UINT, UINT_PTR id, DWORD)
+// Checks, on the dialog's own thread, whether the About box's 7-second timer
+// has fired; from the first tick after it the box must still be open.
+tolvar_test::TimerWatch *g_aboutTimer = nullptr;
+
+void CALLBACK AfterAboutTimerCheck(HWND, UINT, UINT_PTR id, DWORD)
 {
+    if (!g_aboutTimer || g_aboutTimer->Count() == 0)
+        return;
     KillTimer(nullptr, id);
-    g_record.aboutSeenAtNine = ThreadDialogs(kAboutCaption).size();
+    g_record.aboutSeenAfterTimer = ThreadDialogs(kAboutCaption).size();
     CloseDialogs(kAboutCaption, IDCANCEL);
 }
 
@@ -146,6 +155,30 @@ int32_t WINAPI OuterLoad(KeyCollection *, void *)
 
 UINT_PTR g_faultCloseTimer = 0;
 
+// A page that every access faults on (address 0 may be mapped in an
+// emulated process).
+volatile int *NoAccessPage()
+{
+    static void *page = VirtualAlloc(nullptr, 4096, MEM_RESERVE | MEM_COMMIT, PAGE_NOACCESS);
+    return static_cast<volatile int *>(page);
+}
+
+HWND g_faultingDialog = nullptr;
+volatile bool g_afterFault = false;
+
+// Stands in for the library's DialogBoxParamA: the dialog comes up and its
+// owner is disabled, as in a modal loop, and then the loop faults.
+INT_PTR WINAPI FaultingDialogBox(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC procedure,
+                                 LPARAM parameter)
+{
+    if (owner)
+        EnableWindow(owner, FALSE);
+    g_faultingDialog = CreateDialogParamA(instance, name, owner, procedure, parameter);
+    *NoAccessPage() = 1;
+    g_afterFault = true;
+    return 0;
+}
+
 // Faults through a null pointer. A close timer is set first: where the
 // platform itself swallows faults at its window-procedure boundary, the
 // dialog goes on running and the timer ends it; where the fault reaches the
@@ -171,7 +204,6 @@ class Entries : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        g_table = TolvarTable();
         g_parent = CreateWindowExA(0, "STATIC", "host", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100,
                                    nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     }
@@ -182,6 +214,8 @@ protected:
     }
     void SetUp() override
     {
+        // Loaded again if the unload test ran before.
+        g_table = TolvarTable();
         ASSERT_NE(g_table, nullptr) << "Tolvar.dll loads and returns its table";
         ASSERT_NE(g_parent, nullptr);
         g_record = Record();
@@ -237,33 +271,92 @@ TEST_F(Entries, AboutRolesSplashClosesItselfOthersStay)
     EXPECT_GE(splashMs, 6500u);
 
     g_record = Record();
-    SetTimer(nullptr, 0, 9000, LateAboutCheckTimer);
+    tolvar_test::TimerWatch timer(ABOUT_SPLASH_TIMER_ID);
+    ASSERT_TRUE(timer.Installed());
+    g_aboutTimer = &timer;
+    SetTimer(nullptr, 0, 20, AfterAboutTimerCheck);
     g_table->ShowAbout(g_parent, 2);
-    EXPECT_EQ(g_record.aboutSeenAtNine, 1u) << "role 2 is the About box, still open after 9 s";
+    g_aboutTimer = nullptr;
+    EXPECT_EQ(g_record.aboutSeenAfterTimer, 1u) << "role 2 is the About box, still open after its timer";
 }
 
-TEST_F(Entries, FaultInTheHostsLoadCallbackReturnsToTheHost)
+// A fault while an entry runs returns control to the host: no dialog is left
+// behind, the host window takes input again, and the entry opens its dialog
+// again afterwards. A fault in a host callback may be swallowed by the
+// platform at its window-procedure boundary before the entry's guard sees
+// it; the other rows make sure the guard's own recovery runs: the library's
+// DialogBoxParamA is replaced by one that creates the dialog, disables its
+// owner as a modal loop does, and then faults.
+TEST_F(Entries, AFaultReturnsToTheHostWithNothingLeftBehind)
 {
-    g_table->ShowOptions(g_parent, nullptr, FaultingLoad, nullptr);
-    KillTimer(nullptr, g_faultCloseTimer);
-    EXPECT_EQ(g_record.outerLoads, 1);
-    EXPECT_TRUE(ThreadDialogs(kOptionsCaption).empty()) << "no orphaned dialog";
-    EXPECT_TRUE(IsWindowEnabled(g_parent));
-    std::printf("  fault %s\n", g_record.optionsSeen
-                                     ? "swallowed by the platform; the dialog ran until closed"
-                                     : "caught by the entry's guard; the dialog was removed");
+    struct Case {
+        const char *label;
+        bool throughGuard;
+        const char *caption;
+        void (*show)();
+        void (*showAgain)();
+    } cases[] = {
+        {"a fault in the host's load callback", false, kOptionsCaption,
+         [] { g_table->ShowOptions(g_parent, nullptr, FaultingLoad, nullptr); },
+         [] { g_table->ShowOptions(g_parent, nullptr, ClosingLoad, nullptr); }},
+        {"a fault that reaches the options entry", true, kOptionsCaption,
+         [] { g_table->ShowOptions(g_parent, nullptr, nullptr, nullptr); },
+         [] { g_table->ShowOptions(g_parent, nullptr, ClosingLoad, nullptr); }},
+        {"a fault that reaches the About entry", true, kAboutCaption,
+         [] { g_table->ShowAbout(g_parent, 0); },
+         [] {
+             SetTimer(nullptr, 0, 0, CloseAboutTimer);
+             g_table->ShowAbout(g_parent, 0);
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        g_record = Record();
+        g_faultingDialog = nullptr;
+        g_afterFault = false;
+        void *real = nullptr;
+        if (c.throughGuard) {
+            real = tolvar_test::PatchImport(TolvarLibrary(), "user32.dll", "DialogBoxParamA",
+                                            reinterpret_cast<void *>(FaultingDialogBox));
+            ASSERT_NE(nullptr, real);
+        }
+        c.show();
+        if (c.throughGuard)
+            tolvar_test::PatchImport(TolvarLibrary(), "user32.dll", "DialogBoxParamA", real);
+        KillTimer(nullptr, g_faultCloseTimer);
+        g_faultCloseTimer = 0;
+        EXPECT_TRUE(ThreadDialogs(c.caption).empty()) << "no orphaned dialog";
+        EXPECT_TRUE(IsWindowEnabled(g_parent));
+        if (c.throughGuard) {
+            EXPECT_NE(nullptr, g_faultingDialog) << "the dialog was created before the fault";
+            EXPECT_FALSE(IsWindow(g_faultingDialog)) << "the entry destroyed it";
+            EXPECT_FALSE(g_afterFault) << "nothing ran past the fault";
+        } else {
+            EXPECT_EQ(g_record.outerLoads, 1);
+            std::printf("  fault %s\n", g_record.optionsSeen
+                                             ? "swallowed by the platform; the dialog ran until closed"
+                                             : "caught by the entry's guard; the dialog was removed");
+        }
 
-    // The guard was lowered: the dialog opens again.
-    g_record.optionsSeen = 0;
+        // The guard was lowered: the dialog opens again.
+        g_record = Record();
+        c.showAgain();
+        EXPECT_EQ(1u, c.caption == kAboutCaption ? g_record.aboutSeen : g_record.optionsSeen)
+            << "the entry opens its dialog again";
+    }
+}
+
+// The library unloads cleanly with its dialog objects alive, and a fresh load
+// that never opened a dialog unloads too.
+TEST_F(Entries, LibraryUnloadsWithAndWithoutDialogObjects)
+{
+    // Both dialog objects exist once their dialogs have been shown.
     g_table->ShowOptions(g_parent, nullptr, ClosingLoad, nullptr);
-    EXPECT_EQ(g_record.outerLoads, 2);
-    EXPECT_EQ(g_record.optionsSeen, 1u);
-}
+    SetTimer(nullptr, 0, 0, CloseAboutTimer);
+    g_table->ShowAbout(g_parent, 0);
+    ASSERT_EQ(1u, g_record.optionsSeen);
+    ASSERT_EQ(1u, g_record.aboutSeen);
 
-// Last: the library unloads cleanly with its dialog objects alive, and a
-// fresh load that never opened a dialog unloads too.
-TEST(Unload, LibraryUnloadsWithAndWithoutDialogObjects)
-{
     EXPECT_TRUE(UnloadTolvarLibrary());
     g_table = nullptr;
     HMODULE fresh = LoadLibraryA("Tolvar.dll");
