@@ -19,6 +19,7 @@
 #include "options/about/about_window.h"
 #include "options/resources/resource_ids.h"
 #include "support/import_patch.h"
+#include "support/modal_script.h"
 #include "support/polling.h"
 #include "support/timer_watch.h"
 
@@ -105,6 +106,7 @@ struct Run {
     AboutWindow *about;
     HWND parent;
     const std::function<void(HWND)> *script;
+    DWORD thread; // the window's
     std::atomic<DWORD> openedAt{0};
     std::atomic<bool> done{false};
 };
@@ -115,6 +117,14 @@ DWORD WINAPI DriverThread(LPVOID p)
     if (WaitFor([&] { return run->about->Window() && IsWindowVisible(run->about->Window()); }, kFirstWindowWaitMs)) {
         run->openedAt = GetTickCount();
         (*run->script)(run->about->Window());
+        // A script that expected the window to close fails here, not hangs.
+        if (!WaitFor([&] { return run->about->Window() == nullptr; })) {
+            ADD_FAILURE() << "the window stayed open after the script";
+            tolvar_test::WaitFor([&] {
+                tolvar_test::CancelThreadDialogs(run->thread);
+                return run->about->Window() == nullptr;
+            }, kWaitMs, 100);
+        }
     } else {
         ADD_FAILURE() << "the About window never appeared";
     }
@@ -151,7 +161,7 @@ struct RunResult {
 RunResult RunAbout(AboutWindow &about, bool splash, const std::function<void(HWND)> &script)
 {
     HWND parent = MakeParent();
-    Run run{&about, parent, &script};
+    Run run{&about, parent, &script, GetCurrentThreadId()};
     HANDLE thread = CreateThread(nullptr, 0, DriverThread, &run, 0, nullptr);
     RunResult result;
     result.calledAt = GetTickCount();
@@ -532,7 +542,9 @@ TEST(AboutWindow, SplashClosesItselfAboutStays)
             key[0].ki.wVk = key[1].ki.wVk = VK_ESCAPE;
             key[0].ki.wScan = key[1].ki.wScan = static_cast<WORD>(MapVirtualKeyA(VK_ESCAPE, 0));
             key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            // Typed keys reach the window once it is in front.
             SetForegroundWindow(w);
+            EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == w; }));
             SendInput(2, key, sizeof key[0]);
             EXPECT_TRUE(WaitFor([&] { return !IsWindow(w); })) << "Escape closes";
         });

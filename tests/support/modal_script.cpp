@@ -128,7 +128,12 @@ void ModalScript::RunTick()
 void ModalScript::CancelEverything()
 {
     EndMenu();
-    EnumThreadWindows(GetCurrentThreadId(), CancelWindow, 0);
+    CancelThreadDialogs(GetCurrentThreadId());
+}
+
+void CancelThreadDialogs(DWORD threadId)
+{
+    EnumThreadWindows(threadId, CancelWindow, 0);
 }
 
 HWND FindThreadDialog(const char *caption)

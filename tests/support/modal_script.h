@@ -64,6 +64,9 @@ HWND FindThreadDialog(const char *caption);
 HWND FindThreadMessageBox();
 std::string WindowText(HWND window);
 std::string ItemText(HWND dialog, int id);
+// Posts IDCANCEL to every dialog (#32770) of a thread: its dialogs and
+// message boxes close as if Escape had been pressed in each.
+void CancelThreadDialogs(DWORD threadId);
 // Sends WM_COMMAND(id, BN_CLICKED) as a click on the control would.
 void Click(HWND dialog, int id);
 // The same, posted: for clicks that open a nested modal loop.
