@@ -69,17 +69,19 @@ bool WaitFor(const std::function<bool()> &condition, DWORD ms = kWaitMs)
 }
 
 // ---- settling the X side (main thread) -------------------------------------
-// Wine brings its key state in line with the X server's whenever X tells a
-// window's thread the keyboard state (KeymapNotify, which follows each FocusIn
-// and each EnterNotify): every key that Wine holds down and X does not - every
-// key this test presses, since SendInput never reaches X - is let go. Held in
-// the middle of a sequence, a modifier would be released under the capture.
-// So the pointer is kept out of the way (a new dialog appearing under it
-// would get an EnterNotify at any time), and after each activation a message
-// sent to the dialog makes its thread ask the X server for the pointer
-// position, a round trip on its X connection: the FocusIn and its
-// KeymapNotify are then queued on that thread, which takes them before the
-// next message, ahead of any key the driver sends afterwards.
+// Where each window is an X window of its own (no Wine virtual desktop, as
+// when the program runs outside scripts/wine-session.sh), Wine brings its key
+// state in line with the X server's whenever X tells a window's thread the
+// keyboard state (KeymapNotify, which follows each FocusIn and each
+// EnterNotify): every key that Wine holds down and X does not - every key this
+// test presses, since SendInput never reaches X - is let go. Held in the
+// middle of a sequence, a modifier would be released under the capture. So
+// the pointer is kept out of the way (a new dialog appearing under it would
+// get an EnterNotify at any time), and after each activation a message sent to
+// the dialog makes its thread ask the X server for the pointer position, a
+// round trip on its X connection: the FocusIn and its KeymapNotify are then
+// queued on that thread, which takes them before the next message, ahead of
+// any key the driver sends afterwards.
 const UINT g_settleMessage = RegisterWindowMessageA("tolvar test: settle the X focus");
 HHOOK g_settleHook = nullptr;
 
