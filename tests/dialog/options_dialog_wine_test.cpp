@@ -91,8 +91,10 @@ BOOL WINAPI RecordPlaySound(LPCSTR sound, HMODULE module, DWORD flags)
 }
 
 // Scheme writes of the library that fail from the g_failWritesFrom-th call
-// on (counting from 1); 0 lets every write through.
+// on (counting from 1), having written half their bytes when
+// g_failHalfWay; 0 lets every write through.
 int g_failWritesFrom;
+bool g_failHalfWay;
 int g_writeCalls;
 BOOL(WINAPI *g_realWriteFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 
@@ -100,8 +102,11 @@ BOOL WINAPI FailingWriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD writ
                              LPOVERLAPPED overlapped)
 {
     if (g_failWritesFrom > 0 && ++g_writeCalls >= g_failWritesFrom) {
+        DWORD half = 0;
+        if (g_failHalfWay && size > 1)
+            g_realWriteFile(file, data, size / 2, &half, overlapped);
         if (written)
-            *written = 0;
+            *written = half;
         SetLastError(ERROR_DISK_FULL);
         return FALSE;
     }
@@ -553,6 +558,7 @@ protected:
         ASSERT_NE(nullptr, g_realDrawText) << "DrawTextA import not found";
         ASSERT_NE(nullptr, g_realWriteFile) << "WriteFile import not found";
         g_failWritesFrom = 0;
+        g_failHalfWay = false;
         g_writeCalls = 0;
         std::memset(&host, 0, sizeof host);
         host.loadResult = 1;
@@ -1449,11 +1455,12 @@ TEST_F(OptionsDialogTest, SaveSchemeSaysWhyNothingWasWritten)
         const char *label;
         bool anyVisibleIcon;
         int failWritesFrom;
+        bool halfWay;
         const char *warning;
     } cases[] = {
-        {"no visible icon item", false, 0, kNeedVisibleIcon},
-        {"a write fails part-way", true, 2, expectedFailure},
-        {"the first write fails", true, 1, expectedFailure},
+        {"no visible icon item", false, 0, false, kNeedVisibleIcon},
+        {"the first write fails half-way", true, 1, true, expectedFailure},
+        {"the first write fails", true, 1, false, expectedFailure},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.label);
@@ -1467,6 +1474,7 @@ TEST_F(OptionsDialogTest, SaveSchemeSaysWhyNothingWasWritten)
         }
         const std::vector<std::string> filesBefore = FilesIn(ExeDir() + "\\dialog_files");
         g_failWritesFrom = c.failWritesFrom;
+        g_failHalfWay = c.halfWay;
         ModalScript script(300000);
         WaitForDialog(script);
         script.Add("save", [this] {
@@ -1495,6 +1503,7 @@ TEST_F(OptionsDialogTest, SaveSchemeSaysWhyNothingWasWritten)
             EXPECT_GE(g_writeCalls, c.failWritesFrom) << "the failing write was reached";
         }
         g_failWritesFrom = 0;
+        g_failHalfWay = false;
     }
 }
 
