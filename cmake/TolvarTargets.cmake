@@ -15,6 +15,14 @@ else()
   set(TOLVAR_WINDOWS OFF)
 endif()
 
+# The two DLLs' binary form as the PE checks see it (tests/hook, tests/frame,
+# tests/artefacts): exports by undecorated name, and the system DLLs they may
+# import.
+set(TOLVAR_HOOK_DLL_EXPORTS "SetHook;KillHook")
+set(TOLVAR_HOOK_DLL_IMPORTS "kernel32.dll;user32.dll;msvcrt.dll;ntdll.dll;advapi32.dll")
+set(TOLVAR_OPTIONS_DLL_EXPORTS "InitDLL")
+set(TOLVAR_OPTIONS_DLL_IMPORTS "kernel32.dll;user32.dll;gdi32.dll;comctl32.dll;comdlg32.dll;shell32.dll;ole32.dll;oleaut32.dll;winmm.dll;msvcrt.dll;advapi32.dll")
+
 set(TOLVAR_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
 get_filename_component(TOLVAR_ROOT ${TOLVAR_ROOT} ABSOLUTE)
 
@@ -29,6 +37,11 @@ if(TOLVAR_WINDOWS)
   # No MinGW runtime DLL may be needed: the hook library is mapped into
   # foreign processes, and the test programs run from a bare prefix.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # Reproducible binaries: no link time stamp in the PE headers, and no
+  # absolute source or build paths (assertions, __FILE__), so that two clones
+  # anywhere build the same bytes.
+  add_link_options(-Wl,--no-insert-timestamp)
+  add_compile_options(-ffile-prefix-map=${TOLVAR_ROOT}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
 else()
   option(TOLVAR_SANITIZE "Build native code with ASan and UBSan" ON)
   add_compile_options(-Wall -Wextra -Wno-unused-parameter)

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The test command: from a fresh clone, installs what is missing, builds both
-# configurations and runs every test - native tests under ASan/UBSan, the
-# fuzz smoke run, and the Windows tests under Wine on private Xvfb displays.
+# configurations and the release packages, and runs every test - native tests
+# under ASan/UBSan, the fuzz smoke run, the checks of the built and packaged
+# binaries, and the Windows tests under Wine on private Xvfb displays (the
+# packages among them, each unpacked or installed into a fresh prefix).
 #
 #   scripts/test.sh                      everything
 #   TOLVAR_TESTS=native scripts/test.sh  native tests only
@@ -48,6 +50,14 @@ ctest --test-dir "$build/native" -j "$jobs" --output-on-failure ${CTEST_ARGS:-} 
 count "$build/native-tests.log"
 
 if [ "$which" != native ]; then
+  # The release packages of this build, which the artefact tests check as a
+  # user gets them (tests/artefacts).
+  if TOLVAR_BUILD_DIR="$build" bash "$root/scripts/package.sh" "$build/dist"; then
+    passed=$((passed + 1))
+  else
+    echo "packaging failed"; failed=$((failed + 1)); status=1
+  fi
+
   if [ -x "$root/scripts/fuzz-smoke.sh" ]; then
     if bash "$root/scripts/fuzz-smoke.sh" "$build/fuzz"; then passed=$((passed + 1))
     else failed=$((failed + 1)); status=1; fi

@@ -18,25 +18,6 @@ void TapKey(WORD vk);
 // focus (null: whatever the window's thread focuses); waits up to ms.
 bool BringToFront(HWND window, HWND focus, DWORD ms);
 
-// A top-level window on a thread of its own that only pumps messages, with an
-// edit control that takes the keys: the target of typed keys, in this process.
-class TypingWindow {
-public:
-    TypingWindow();
-    ~TypingWindow();
-    bool Ready() const { return edit_ != nullptr; }
-    HWND Window() const { return window_; }
-    // This window in front with its edit focused, within ms.
-    bool Focus(DWORD ms) const { return BringToFront(window_, edit_, ms); }
-
-private:
-    static DWORD WINAPI Main(void *self);
-    HANDLE thread_ = nullptr;
-    HANDLE ready_ = nullptr;
-    HWND window_ = nullptr;
-    HWND edit_ = nullptr;
-};
-
 } // namespace tolvar_test
 
 #endif // TOLVAR_TESTS_SUPPORT_KEYBOARD_H

@@ -1,0 +1,348 @@
+// The release artefacts as a user gets them, under Wine. Not a test program of
+// its own: tests/artefacts/run_artefact_test.sh runs it inside a fresh prefix
+// with one of
+//   --gtest_filter=UnpackedZip.*  TOLVAR_APP_DIR: the Tolvar folder unpacked
+//                                 from the zip
+//   --gtest_filter=Installer.*    TOLVAR_SETUP: the setup program
+// and TOLVAR_VERSION (the release's version) and TOLVAR_RUN_DIR (a folder
+// outside the prefix for logs).
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <string>
+#include <vector>
+
+#include "support/child_process.h"
+#include "support/keyboard.h"
+#include "support/polling.h"
+#include "tolvar/tolvar_host.h"
+
+namespace {
+
+using tolvar_test::WaitFor;
+
+const DWORD kWaitMs = 180000;  // generous: a process start costs seconds when emulated
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tolvar";
+
+std::string Env(const char *name)
+{
+    char value[MAX_PATH] = {};
+    const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+    return n > 0 && n < sizeof value ? value : "";
+}
+
+std::string Folder(int csidl)
+{
+    char path[MAX_PATH] = {};
+    return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, path)) ? path : "";
+}
+
+bool Exists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void WriteFileText(const std::string &path, const std::string &text)
+{
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, f) << path;
+    DWORD written = 0;
+    WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(f);
+}
+
+std::string ReadFileText(const std::string &path)
+{
+    std::string text;
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text.append(buffer, got);
+    CloseHandle(f);
+    return text;
+}
+
+std::string RegistryText(const char *key, const char *value)
+{
+    char data[1024] = {};
+    DWORD size = sizeof data - 1;
+    if (RegGetValueA(HKEY_CURRENT_USER, key, value, RRF_RT_REG_SZ, nullptr, data, &size) !=
+        ERROR_SUCCESS)
+        return "<missing>";
+    return data;
+}
+
+// Every file below folder, as paths relative to it.
+std::vector<std::string> FilesBelow(const std::string &folder, const std::string &prefix = "")
+{
+    std::vector<std::string> out;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return out;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            for (const std::string &inner : FilesBelow(folder + "\\" + name, prefix + name + "\\"))
+                out.push_back(inner);
+        } else {
+            out.push_back(prefix + name);
+        }
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    return out;
+}
+
+bool KeyExists(const char *key)
+{
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(h);
+    return true;
+}
+
+// Waits for a process and then for every process it started, which may run on
+// after it (an uninstaller goes on from a copy of itself).
+bool WaitForProcessTree(HANDLE process, DWORD id)
+{
+    if (WaitForSingleObject(process, kWaitMs) != WAIT_OBJECT_0)
+        return false;
+    std::vector<DWORD> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (entry.th32ParentProcessID == id && entry.th32ProcessID != id)
+            children.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    bool ended = true;
+    for (DWORD child : children) {
+        if (HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, child)) {
+            ended = WaitForProcessTree(h, child) && ended;
+            CloseHandle(h);
+        }
+    }
+    return ended;
+}
+
+// Runs a command line to the end of its process tree; the exit code of its
+// first process, or STILL_ACTIVE when the time ran out.
+DWORD RunToEnd(const std::string &commandLine)
+{
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+        ADD_FAILURE() << "cannot start " << commandLine << ", error " << GetLastError();
+        return STILL_ACTIVE;
+    }
+    DWORD code = STILL_ACTIVE;
+    if (WaitForProcessTree(pi.hProcess, pi.dwProcessId))
+        GetExitCodeProcess(pi.hProcess, &code);
+    else
+        ADD_FAILURE() << commandLine << " did not end with all it started";
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+// ---- a running Tolvar and its indications -----------------------------------
+
+// The channel's mapping exists and the hook is installed: keys typed from now
+// on are reported.
+bool HookInstalled()
+{
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, TV_CHANNEL_MAPPING_NAME);
+    if (!mapping)
+        return false;
+    bool hooked = false;
+    if (const void *view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0)) {
+        hooked = static_cast<const volatile KeyEventChannel *>(view)->hookHandle != nullptr;
+        UnmapViewOfFile(view);
+    }
+    CloseHandle(mapping);
+    return hooked;
+}
+
+struct Indication {
+    unsigned keyCode, state;
+    std::string line;
+};
+
+// The --log lines: "<ms> 0xKK 0xMM <state> "<name>" icon=... sound=...".
+std::vector<Indication> Indications(const std::string &log)
+{
+    std::vector<Indication> out;
+    const std::string text = ReadFileText(log);
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = text.substr(start, end - start);
+        unsigned ms, keyCode, modifiers, state;
+        if (sscanf(line.c_str(), "%u 0x%x 0x%x %u", &ms, &keyCode, &modifiers, &state) == 4)
+            out.push_back({keyCode, state, line});
+    }
+    return out;
+}
+
+// The last Caps Lock indication says state, and shows an icon.
+bool CapsLockShows(const std::string &log, unsigned state)
+{
+    const std::vector<Indication> all = Indications(log);
+    for (auto i = all.rbegin(); i != all.rend(); ++i)
+        if (i->keyCode == VK_CAPITAL)
+            return i->state == state && i->line.find(" icon=none") == std::string::npos;
+    return false;
+}
+
+// Another program the user types into: hook_key_target.exe, a window with an
+// edit, in a process of its own. The hook brings TolvarEx.dll into whichever
+// process receives keys; ending this one afterwards leaves none of the test's
+// processes holding the library when the uninstaller removes it.
+class KeyTarget {
+public:
+    bool Start()
+    {
+        if (!process_.Start("hook_key_target.exe", Env("TOLVAR_RUN_DIR") + "\\key_target.out"))
+            return false;
+        return WaitFor(
+            [&] {
+                window_ = tolvar_test::FindProcessWindow(process_.Id(), "TolvarKeyTarget", nullptr);
+                edit_ = window_ ? GetDlgItem(window_, 1) : nullptr;
+                return edit_ != nullptr;
+            },
+            kWaitMs);
+    }
+    bool Focus() const { return tolvar_test::BringToFront(window_, edit_, kWaitMs); }
+    bool Close()
+    {
+        PostMessageA(window_, WM_CLOSE, 0, 0);
+        return process_.WaitForExit(kWaitMs) == 0;
+    }
+
+private:
+    tolvar_test::ChildProcess process_;
+    HWND window_ = nullptr, edit_ = nullptr;
+};
+
+// Starts the program as a user would (with an indication log), presses Caps
+// Lock twice with real key events typed into the target and sees it indicated
+// on, then off; ends the program the way a second start with --exit does.
+void ExpectCapsLockIndicated(const KeyTarget &target, const std::string &program,
+                             const std::string &name)
+{
+    const std::string runDir = Env("TOLVAR_RUN_DIR");
+    const std::string log = runDir + "\\" + name + ".log";
+    DeleteFileA(log.c_str());
+    ASSERT_FALSE(HookInstalled()) << "another host owns the channel";
+    tolvar_test::ChildProcess tolvar;
+    ASSERT_TRUE(tolvar.Start("\"" + program + "\" --no-splash --log \"" + log + "\"",
+                             runDir + "\\" + name + ".out"));
+    ASSERT_TRUE(WaitFor(HookInstalled, kWaitMs)) << program << " installed no hook";
+
+    ASSERT_TRUE(target.Focus());
+    tolvar_test::TapKey(VK_CAPITAL);
+    EXPECT_TRUE(WaitFor([&] { return CapsLockShows(log, 1); }, kWaitMs))
+        << "Caps Lock on was not indicated; log:\n" << ReadFileText(log);
+    ASSERT_TRUE(target.Focus());
+    tolvar_test::TapKey(VK_CAPITAL);
+    EXPECT_TRUE(WaitFor([&] { return CapsLockShows(log, 0); }, kWaitMs))
+        << "Caps Lock off was not indicated; log:\n" << ReadFileText(log);
+
+    EXPECT_EQ(0u, RunToEnd("\"" + program + "\" --exit"));
+    EXPECT_EQ(0u, tolvar.WaitForExit(kWaitMs)) << program << " did not exit cleanly";
+}
+
+// The files every Tolvar folder holds, as the package lays them out.
+const char *const kProgramFiles[] = {
+    "Tolvar.exe",  "Tolvar.dll",  "TolvarEx.dll",          "Tolvar.html",
+    "README.txt",  "LICENSE.txt", "Schemes\\Lock Keys.tvs",
+};
+
+// ---- the zip ------------------------------------------------------------------
+
+TEST(UnpackedZip, RunsFromItsFolderAndIndicatesCapsLock)
+{
+    const std::string app = Env("TOLVAR_APP_DIR");
+    ASSERT_FALSE(app.empty()) << "TOLVAR_APP_DIR is not set";
+    for (const char *file : kProgramFiles)
+        EXPECT_TRUE(Exists(app + "\\" + file)) << file;
+    for (const char *folder : {"Icons", "Sounds", "Schemes"})
+        EXPECT_TRUE(GetFileAttributesA((app + "\\" + folder).c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+            << folder;
+    KeyTarget target;
+    ASSERT_TRUE(target.Start());
+    ExpectCapsLockIndicated(target, app + "\\Tolvar.exe", "zip");
+    EXPECT_TRUE(target.Close());
+}
+
+// ---- the installer ------------------------------------------------------------
+
+TEST(Installer, InstallsForTheUserIndicatesAndUninstallsKeepingTheSettings)
+{
+    const std::string setup = Env("TOLVAR_SETUP");
+    ASSERT_FALSE(setup.empty()) << "TOLVAR_SETUP is not set";
+    // The key target starts first: the first window of a Wine session starts
+    // the desktop process, which is then not part of the installer's tree.
+    KeyTarget target;
+    ASSERT_TRUE(target.Start());
+    const std::string dir = Folder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Tolvar";
+    const std::string menuEntry = Folder(CSIDL_PROGRAMS) + "\\Tolvar.lnk";
+    const std::string startupEntry = Folder(CSIDL_STARTUP) + "\\Tolvar.lnk";
+
+    ASSERT_EQ(0u, RunToEnd("\"" + setup + "\" /S"));
+    const std::vector<std::string> installed = FilesBelow(dir);
+    for (const char *file : kProgramFiles)
+        EXPECT_TRUE(Exists(dir + "\\" + file)) << file << " is not installed in " << dir;
+    EXPECT_TRUE(Exists(dir + "\\uninstall.exe"));
+    EXPECT_TRUE(Exists(menuEntry)) << menuEntry;
+    EXPECT_EQ("Tolvar", RegistryText(kUninstallKey, "DisplayName"));
+    EXPECT_EQ(Env("TOLVAR_VERSION"), RegistryText(kUninstallKey, "DisplayVersion"));
+    EXPECT_EQ(dir, RegistryText(kUninstallKey, "InstallLocation"));
+    EXPECT_EQ("\"" + dir + "\\uninstall.exe\"", RegistryText(kUninstallKey, "UninstallString"));
+
+    ExpectCapsLockIndicated(target, dir + "\\Tolvar.exe", "installed");
+    ASSERT_TRUE(target.Close());
+
+    // What a user leaves behind: settings beside the program (its folder is
+    // the user's), an icon unpacked from a scheme, and the Startup shortcut
+    // that the options dialog makes through the library's own entry.
+    const std::string settings = dir + "\\Tolvar.ini";
+    const std::string unpacked = dir + "\\Icons\\from_a_scheme.ico";
+    if (!Exists(settings))
+        WriteFileText(settings, "[Settings]\r\n");
+    WriteFileText(unpacked, "an icon");
+    {
+        HMODULE options = LoadLibraryA((dir + "\\Tolvar.dll").c_str());
+        ASSERT_TRUE(options);
+        InitDLLProc initDll = reinterpret_cast<InitDLLProc>(
+            reinterpret_cast<void (*)()>(GetProcAddress(options, TV_INIT_DLL_EXPORT)));
+        ASSERT_TRUE(initDll);
+        initDll(0)->CreateStartupShortcut();
+        FreeLibrary(options);
+    }
+    ASSERT_TRUE(Exists(startupEntry)) << startupEntry;
+
+    EXPECT_EQ(0u, RunToEnd("\"" + dir + "\\uninstall.exe\" /S"));
+    for (const std::string &file : installed)
+        EXPECT_FALSE(Exists(dir + "\\" + file)) << file << " is still installed";
+    EXPECT_FALSE(Exists(menuEntry)) << menuEntry;
+    EXPECT_FALSE(Exists(startupEntry)) << startupEntry;
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_TRUE(Exists(settings)) << "the settings were removed";
+    EXPECT_TRUE(Exists(unpacked)) << "the content unpacked from schemes was removed";
+}
+
+} // namespace
