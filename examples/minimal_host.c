@@ -219,6 +219,7 @@ static int32_t WINAPI SaveSettings(KeyCollection *collection, void *hostContext)
     if (data->itemCount > 0 && !items)
         return 0;
     h->switches = *data;
+    h->switches.items = NULL; /* the block dies with the call */
     for (i = 0; i < data->itemCount; ++i)
         h->keys[i] = items[i];
     h->keyCount = data->itemCount;
