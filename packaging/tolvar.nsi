@@ -65,8 +65,9 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) the Tolvar authors"
 !insertmacro MUI_LANGUAGE "English"
 
 ; Waits until Tolvar does not run: its files are in use while it does. The
-; installed program's --exit asks a running one to end; failing that, the user
-; is asked to end it, and a silent run gives up with exit code 2.
+; installed program's --exit asks a running one to end (a silent run does so
+; without asking); failing that, the user is asked to end it, and a silent run
+; gives up with exit code 2.
 !macro WaitUntilNotRunning un
 Function ${un}WaitUntilNotRunning
   StrCpy $1 0
@@ -79,6 +80,10 @@ Function ${un}WaitUntilNotRunning
     ${If} $1 = 0
     ${AndIf} ${FileExists} "$INSTDIR\Tolvar.exe"
       StrCpy $1 1
+      MessageBox MB_OKCANCEL|MB_ICONINFORMATION "${PRODUCT} is running and will be closed." \
+        /SD IDOK IDOK close
+      Quit
+      close:
       ExecWait '"$INSTDIR\Tolvar.exe" --exit'
       ${Continue}
     ${EndIf}
