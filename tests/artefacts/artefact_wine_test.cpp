@@ -316,6 +316,18 @@ TEST(Installer, InstallsForTheUserIndicatesAndUninstallsKeepingTheSettings)
     ExpectCapsLockIndicated(target, dir + "\\Tolvar.exe", "installed");
     ASSERT_TRUE(target.Close());
 
+    // Installed again over a running Tolvar, as an update is: setup ends it
+    // through its own --exit rather than fail on files in use.
+    {
+        tolvar_test::ChildProcess running;
+        ASSERT_TRUE(running.Start("\"" + dir + "\\Tolvar.exe\" --no-splash",
+                                  Env("TOLVAR_RUN_DIR") + "\\running.out"));
+        ASSERT_TRUE(WaitFor(HookInstalled, kWaitMs));
+        EXPECT_EQ(0u, RunToEnd("\"" + setup + "\" /S"));
+        EXPECT_EQ(0u, running.WaitForExit(kWaitMs)) << "setup left Tolvar running";
+        EXPECT_EQ(installed, FilesBelow(dir));
+    }
+
     // What a user leaves behind: settings beside the program (its folder is
     // the user's), an icon unpacked from a scheme, and the Startup shortcut
     // that the options dialog makes through the library's own entry.
