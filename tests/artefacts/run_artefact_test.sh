@@ -27,9 +27,16 @@ wine_session_start "$run"
 windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 export TOLVAR_RUN_DIR TOLVAR_VERSION=$version
 TOLVAR_RUN_DIR=$(windows_path "$run")
-# Artefacts go where a browser puts them: the user's Downloads folder.
+# Wine links the user's Desktop, Documents, Downloads and the like to the
+# Linux home folder. Here they become folders of the prefix, as on Windows,
+# so that nothing the run writes leaves the prefix and the check below sees
+# every file.
 user=$(cd "$WINEPREFIX/drive_c/users" && ls -d -- */AppData | head -1)
 user=${user%/AppData}
+for link in "$WINEPREFIX/drive_c/users/$user"/*; do
+  if [ -L "$link" ]; then rm "$link" && mkdir "$link"; fi
+done
+# Artefacts go where a browser puts them: the user's Downloads folder.
 downloads="$WINEPREFIX/drive_c/users/$user/Downloads"
 downloads_windows="C:\\users\\$user\\Downloads"
 
