@@ -17,11 +17,15 @@
 #include "support/child_process.h"
 #include "support/keyboard.h"
 #include "support/polling.h"
+#include "support/tolvar_program.h"
 #include "tolvar/tolvar_host.h"
 
 namespace {
 
+using tolvar_test::FileExists;
+using tolvar_test::ReadFileBytes;
 using tolvar_test::WaitFor;
+using tolvar_test::WriteFileBytes;
 
 const DWORD kWaitMs = 180000;  // generous: a process start costs seconds when emulated
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tolvar";
@@ -37,36 +41,6 @@ std::string Folder(int csidl)
 {
     char path[MAX_PATH] = {};
     return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, path)) ? path : "";
-}
-
-bool Exists(const std::string &path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void WriteFileText(const std::string &path, const std::string &text)
-{
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, f) << path;
-    DWORD written = 0;
-    WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(f);
-}
-
-std::string ReadFileText(const std::string &path)
-{
-    std::string text;
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE)
-        return text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        text.append(buffer, got);
-    CloseHandle(f);
-    return text;
 }
 
 std::string RegistryText(const char *key, const char *value)
@@ -137,7 +111,7 @@ bool WaitForProcessTree(HANDLE process, DWORD id)
 
 // Runs a command line to the end of its process tree; the exit code of its
 // first process, or STILL_ACTIVE when the time ran out.
-DWORD RunToEnd(const std::string &commandLine)
+DWORD RunProcessTree(const std::string &commandLine)
 {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -177,33 +151,17 @@ bool HookInstalled()
     return hooked;
 }
 
-struct Indication {
-    unsigned keyCode, state;
-    std::string line;
-};
-
-// The --log lines: "<ms> 0xKK 0xMM <state> "<name>" icon=... sound=...".
-std::vector<Indication> Indications(const std::string &log)
-{
-    std::vector<Indication> out;
-    const std::string text = ReadFileText(log);
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        const std::string line = text.substr(start, end - start);
-        unsigned ms, keyCode, modifiers, state;
-        if (sscanf(line.c_str(), "%u 0x%x 0x%x %u", &ms, &keyCode, &modifiers, &state) == 4)
-            out.push_back({keyCode, state, line});
-    }
-    return out;
-}
-
-// The last Caps Lock indication says state, and shows an icon.
+// The last Caps Lock line of the --log file ("0xKK 0xMM <state> "<name>"
+// icon=... sound=..." after the milliseconds) says state, and shows an icon.
 bool CapsLockShows(const std::string &log, unsigned state)
 {
-    const std::vector<Indication> all = Indications(log);
-    for (auto i = all.rbegin(); i != all.rend(); ++i)
-        if (i->keyCode == VK_CAPITAL)
-            return i->state == state && i->line.find(" icon=none") == std::string::npos;
+    const std::vector<std::string> lines = tolvar_test::LogLines(log);
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+        unsigned keyCode, modifiers, shown;
+        if (sscanf(line->c_str(), "0x%x 0x%x %u", &keyCode, &modifiers, &shown) == 3 &&
+            keyCode == VK_CAPITAL)
+            return shown == state && line->find(" icon=none") == std::string::npos;
+    }
     return false;
 }
 
@@ -255,13 +213,13 @@ void ExpectCapsLockIndicated(const KeyTarget &target, const std::string &program
     ASSERT_TRUE(target.Focus());
     tolvar_test::TapKey(VK_CAPITAL);
     EXPECT_TRUE(WaitFor([&] { return CapsLockShows(log, 1); }, kWaitMs))
-        << "Caps Lock on was not indicated; log:\n" << ReadFileText(log);
+        << "Caps Lock on was not indicated; log:\n" << ReadFileBytes(log);
     ASSERT_TRUE(target.Focus());
     tolvar_test::TapKey(VK_CAPITAL);
     EXPECT_TRUE(WaitFor([&] { return CapsLockShows(log, 0); }, kWaitMs))
-        << "Caps Lock off was not indicated; log:\n" << ReadFileText(log);
+        << "Caps Lock off was not indicated; log:\n" << ReadFileBytes(log);
 
-    EXPECT_EQ(0u, RunToEnd("\"" + program + "\" --exit"));
+    EXPECT_EQ(0u, RunProcessTree("\"" + program + "\" --exit"));
     EXPECT_EQ(0u, tolvar.WaitForExit(kWaitMs)) << program << " did not exit cleanly";
 }
 
@@ -278,7 +236,7 @@ TEST(UnpackedZip, RunsFromItsFolderAndIndicatesCapsLock)
     const std::string app = Env("TOLVAR_APP_DIR");
     ASSERT_FALSE(app.empty()) << "TOLVAR_APP_DIR is not set";
     for (const char *file : kProgramFiles)
-        EXPECT_TRUE(Exists(app + "\\" + file)) << file;
+        EXPECT_TRUE(FileExists(app + "\\" + file)) << file;
     for (const char *folder : {"Icons", "Sounds", "Schemes"})
         EXPECT_TRUE(GetFileAttributesA((app + "\\" + folder).c_str()) & FILE_ATTRIBUTE_DIRECTORY)
             << folder;
@@ -302,12 +260,12 @@ TEST(Installer, InstallsForTheUserIndicatesAndUninstallsKeepingTheSettings)
     const std::string menuEntry = Folder(CSIDL_PROGRAMS) + "\\Tolvar.lnk";
     const std::string startupEntry = Folder(CSIDL_STARTUP) + "\\Tolvar.lnk";
 
-    ASSERT_EQ(0u, RunToEnd("\"" + setup + "\" /S"));
+    ASSERT_EQ(0u, RunProcessTree("\"" + setup + "\" /S"));
     const std::vector<std::string> installed = FilesBelow(dir);
     for (const char *file : kProgramFiles)
-        EXPECT_TRUE(Exists(dir + "\\" + file)) << file << " is not installed in " << dir;
-    EXPECT_TRUE(Exists(dir + "\\uninstall.exe"));
-    EXPECT_TRUE(Exists(menuEntry)) << menuEntry;
+        EXPECT_TRUE(FileExists(dir + "\\" + file)) << file << " is not installed in " << dir;
+    EXPECT_TRUE(FileExists(dir + "\\uninstall.exe"));
+    EXPECT_TRUE(FileExists(menuEntry)) << menuEntry;
     EXPECT_EQ("Tolvar", RegistryText(kUninstallKey, "DisplayName"));
     EXPECT_EQ(Env("TOLVAR_VERSION"), RegistryText(kUninstallKey, "DisplayVersion"));
     EXPECT_EQ(dir, RegistryText(kUninstallKey, "InstallLocation"));
@@ -323,7 +281,7 @@ TEST(Installer, InstallsForTheUserIndicatesAndUninstallsKeepingTheSettings)
         ASSERT_TRUE(running.Start("\"" + dir + "\\Tolvar.exe\" --no-splash",
                                   Env("TOLVAR_RUN_DIR") + "\\running.out"));
         ASSERT_TRUE(WaitFor(HookInstalled, kWaitMs));
-        EXPECT_EQ(0u, RunToEnd("\"" + setup + "\" /S"));
+        EXPECT_EQ(0u, RunProcessTree("\"" + setup + "\" /S"));
         EXPECT_EQ(0u, running.WaitForExit(kWaitMs)) << "setup left Tolvar running";
         EXPECT_EQ(installed, FilesBelow(dir));
     }
@@ -333,9 +291,10 @@ TEST(Installer, InstallsForTheUserIndicatesAndUninstallsKeepingTheSettings)
     // that the options dialog makes through the library's own entry.
     const std::string settings = dir + "\\Tolvar.ini";
     const std::string unpacked = dir + "\\Icons\\from_a_scheme.ico";
-    if (!Exists(settings))
-        WriteFileText(settings, "[Settings]\r\n");
-    WriteFileText(unpacked, "an icon");
+    if (!FileExists(settings)) {
+        ASSERT_TRUE(WriteFileBytes(settings, "[Settings]\r\n"));
+    }
+    ASSERT_TRUE(WriteFileBytes(unpacked, "an icon"));
     {
         HMODULE options = LoadLibraryA((dir + "\\Tolvar.dll").c_str());
         ASSERT_TRUE(options);
@@ -345,16 +304,16 @@ TEST(Installer, InstallsForTheUserIndicatesAndUninstallsKeepingTheSettings)
         initDll(0)->CreateStartupShortcut();
         FreeLibrary(options);
     }
-    ASSERT_TRUE(Exists(startupEntry)) << startupEntry;
+    ASSERT_TRUE(FileExists(startupEntry)) << startupEntry;
 
-    EXPECT_EQ(0u, RunToEnd("\"" + dir + "\\uninstall.exe\" /S"));
+    EXPECT_EQ(0u, RunProcessTree("\"" + dir + "\\uninstall.exe\" /S"));
     for (const std::string &file : installed)
-        EXPECT_FALSE(Exists(dir + "\\" + file)) << file << " is still installed";
-    EXPECT_FALSE(Exists(menuEntry)) << menuEntry;
-    EXPECT_FALSE(Exists(startupEntry)) << startupEntry;
+        EXPECT_FALSE(FileExists(dir + "\\" + file)) << file << " is still installed";
+    EXPECT_FALSE(FileExists(menuEntry)) << menuEntry;
+    EXPECT_FALSE(FileExists(startupEntry)) << startupEntry;
     EXPECT_FALSE(KeyExists(kUninstallKey));
-    EXPECT_TRUE(Exists(settings)) << "the settings were removed";
-    EXPECT_TRUE(Exists(unpacked)) << "the content unpacked from schemes was removed";
+    EXPECT_TRUE(FileExists(settings)) << "the settings were removed";
+    EXPECT_TRUE(FileExists(unpacked)) << "the content unpacked from schemes was removed";
 }
 
 } // namespace
