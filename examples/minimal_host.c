@@ -109,20 +109,32 @@ static void PublishKeys(Host *h)
 }
 
 /* Creates the mapping, the mutex and both events under their exact names and
- * fills the table; hookHandle stays 0 for SetHook to write. Fails when another
- * host already owns the channel: two hosts would answer the same reports. */
+ * fills the table; hookHandle stays 0 for SetHook to write. */
 static BOOL CreateChannel(Host *h)
 {
+    MEMORY_BASIC_INFORMATION region;
+    BOOL existed;
     h->mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0,
                                     TV_CHANNEL_SIZE(MAX_KEYS), TV_CHANNEL_MAPPING_NAME);
-    if (!h->mapping || GetLastError() == ERROR_ALREADY_EXISTS)
+    existed = GetLastError() == ERROR_ALREADY_EXISTS;
+    if (!h->mapping)
         return FALSE;
     h->channel = (KeyEventChannel *)MapViewOfFile(h->mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0);
+    if (!h->channel)
+        return FALSE;
+    /* A channel that exists already is another host's while its hook is
+     * installed: two hosts would answer the same reports. Without a hook it
+     * is left over from a host that has ended, held open by processes that
+     * still have TolvarEx.dll loaded; then it is ours, if our table fits. */
+    if (existed && (h->channel->hookHandle ||
+                    !VirtualQuery(h->channel, &region, sizeof region) ||
+                    region.RegionSize < TV_CHANNEL_SIZE(MAX_KEYS)))
+        return FALSE;
     h->mutex = CreateMutexA(NULL, FALSE, TV_CHANNEL_MUTEX_NAME);
     h->matchEvent = CreateEventA(NULL, FALSE, FALSE, TV_MATCH_EVENT_NAME);
     /* Auto-reset: each report waits for a fresh ready signal. */
     h->readyEvent = CreateEventA(NULL, FALSE, FALSE, TV_READY_EVENT_NAME);
-    if (!h->channel || !h->mutex || !h->matchEvent || !h->readyEvent)
+    if (!h->mutex || !h->matchEvent || !h->readyEvent)
         return FALSE;
     PublishKeys(h);
     return TRUE;

@@ -1,7 +1,8 @@
 // minimal_host.exe, the SDK's example, run as its reader runs it: from the
-// folder of both DLLs, its output in a file. Keys typed into its window come
-// back as report lines; its options dialog shows the keys of the load
-// callback and hands a change to the save callback, and reopened shows it.
+// folder of both DLLs, its output in a file, with the key-event channel left
+// over from an earlier host. Keys typed into its window come back as report
+// lines; its options dialog shows the keys of the load callback and hands a
+// change to the save callback, and reopened shows it.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -11,6 +12,7 @@
 #include "support/child_process.h"
 #include "support/keyboard.h"
 #include "support/polling.h"
+#include "tolvar/tolvar_host.h"
 
 namespace {
 
@@ -67,6 +69,12 @@ protected:
 
 TEST_F(MinimalHost, ReportsTypedKeysAndExchangesKeysWithTheOptionsDialog)
 {
+    // What every process that took keys under an earlier host keeps open
+    // while it holds TolvarEx.dll: a channel without a hook. The example
+    // takes it over.
+    HANDLE leftover = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                         TV_CHANNEL_SIZE(64), TV_CHANNEL_MAPPING_NAME);
+    ASSERT_TRUE(leftover);
     ASSERT_TRUE(host.Start("minimal_host.exe", "minimal_host_output.txt"));
     ASSERT_TRUE(Printed("hook installed; options available")) << host.Output();
     window = FindProcessWindow("TolvarMinimalHost", nullptr);
@@ -102,6 +110,7 @@ TEST_F(MinimalHost, ReportsTypedKeysAndExchangesKeysWithTheOptionsDialog)
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(0u, host.WaitForExit(kWaitMs));
     EXPECT_NE(std::string::npos, host.Output().find("hook removed")) << host.Output();
+    CloseHandle(leftover);
 }
 
 } // namespace
