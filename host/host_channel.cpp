@@ -5,7 +5,7 @@
 
 namespace tolvar {
 
-bool HostChannel::Create(size_t capacity, bool *inUse)
+bool HostChannel::Create(size_t capacity, const uint8_t (&mark)[3], bool *inUse)
 {
     Close();
     *inUse = false;
@@ -20,7 +20,7 @@ bool HostChannel::Create(size_t capacity, bool *inUse)
         return false;
     }
     if (leftover) {
-        if (view_->hookHandle) {
+        if (view_->hookHandle && memcmp(view_->hostBytes, mark, sizeof mark) != 0) {
             *inUse = true;
             Close();
             return false;
@@ -52,6 +52,7 @@ bool HostChannel::Create(size_t capacity, bool *inUse)
             ReleaseMutex(mutex_);
     }
     memset(view_, 0, TV_KEY_TABLE_OFFSET);
+    memcpy(view_->hostBytes, mark, sizeof mark);
     return true;
 }
 

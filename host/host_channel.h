@@ -31,10 +31,14 @@ public:
     // The objects may still exist after their host ended: every process the
     // hook library was mapped into keeps its handles until the library
     // leaves it, which can take a while. Objects without an installed hook
-    // are such leftovers and are taken over. With a hook installed, another
-    // program owns the channel: false with *inUse set. False also when the
-    // objects cannot be made; nothing is left open then.
-    bool Create(size_t capacity, bool *inUse);
+    // are such leftovers and are taken over, and so are objects that carry
+    // mark in the block's host bytes (which the hook library never touches):
+    // the caller's own kind, known not to be running, left them when it
+    // ended without removing its hook (the system removed it with its
+    // thread). Any other installed hook belongs to a running program: false
+    // with *inUse set. False also when the objects cannot be made; nothing
+    // is left open then.
+    bool Create(size_t capacity, const uint8_t (&mark)[3], bool *inUse);
     // Rewrites the table under the channel mutex. False if the table does
     // not fit or the mutex stayed taken for timeoutMs (a process stuck in
     // the middle of a report); the old table then stays.

@@ -16,6 +16,9 @@ namespace {
 // Every key a settings file may hold, and the entry the Caps Lock display
 // may add: fixed, so that the channel never has to grow.
 const size_t kChannelCapacity = kMaxKeys + 1;
+// Tolvar.exe's mark in the channel's host bytes: a channel that carries it
+// while no Tolvar runs was left by one that ended without removing its hook.
+const uint8_t kChannelMark[3] = {'T', 'l', 'v'};
 
 std::string SystemMessage(DWORD error)
 {
@@ -164,7 +167,7 @@ bool Indicator::StartUp()
 
     // The channel before the hook library: its attach opens the channel.
     bool inUse = false;
-    if (!channel_.Create(kChannelCapacity, &inUse)) {
+    if (!channel_.Create(kChannelCapacity, kChannelMark, &inUse)) {
         return Fail(inUse ? "Another program already uses Tolvar's keyboard channel in this "
                              "session, so Tolvar cannot start.\n\nClose that program (another "
                              "key indicator built on TolvarEx.dll) and start Tolvar again."

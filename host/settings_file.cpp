@@ -90,6 +90,27 @@ bool FlushToDisk(const std::string &path)
     return ok;
 }
 
+// The new file takes the old one's place in one rename. While another
+// program has the old file open (a reader, a virus scanner), the system
+// refuses to replace it; such opens are short, so the rename is tried again
+// for a while before the save counts as failed.
+bool ReplaceWithRetries(const std::string &next, const std::string &path)
+{
+    const DWORD kGiveUpMs = 3000, kPauseMs = 25;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (MoveFileExA(next.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
+            GetTickCount() - start >= kGiveUpMs) {
+            SetLastError(error);
+            return false;
+        }
+        Sleep(kPauseMs);
+    }
+}
+
 }  // namespace
 
 std::string ProgramFolder()
@@ -173,8 +194,7 @@ bool SaveSettingsFile(const std::string &path, const Settings &settings, std::st
         *error = "the new file did not read back complete (" + problem + ")";
     } else if (!FlushToDisk(next)) {
         *error = SystemMessage(GetLastError());
-    } else if (!MoveFileExA(next.c_str(), path.c_str(),
-                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    } else if (!ReplaceWithRetries(next, path)) {
         *error = SystemMessage(GetLastError());
     } else {
         return true;

@@ -318,7 +318,7 @@ TEST_F(HostTest, KeysAddedAndRemovedInTheOptionsDialogReportAtOnceAndLast)
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(capture); }, kWaitMs));
     ClickIn(options, IDC_APPLY);
     ASSERT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(ini_), "Keys=4"); }, kWaitMs))
-        << ReadFileBytes(ini_);
+        << ReadFileBytes(ini_) << MessageBoxText(FindMessageBoxOf(program_.pid()));
     EXPECT_TRUE(Contains(ReadFileBytes(ini_), "Code=0x4A\r\nModifiers=0x05")) << ReadFileBytes(ini_);
 
     // Reports at once, with the default sound of a key without an icon.
@@ -351,7 +351,8 @@ TEST_F(HostTest, KeysAddedAndRemovedInTheOptionsDialogReportAtOnceAndLast)
     ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(options, IDC_DELETE)) != 0; }, kWaitMs));
     ClickIn(options, IDC_DELETE);
     ClickIn(options, IDC_APPLY);
-    ASSERT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(ini_), "Keys=3"); }, kWaitMs));
+    ASSERT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(ini_), "Keys=3"); }, kWaitMs))
+        << ReadFileBytes(ini_) << MessageBoxText(FindMessageBoxOf(second.pid()));
     g_keys->Chord({kCtrl, kShift}, 'J');
     g_keys->Tap(VK_CAPITAL);
     g_keys->Tap(VK_CAPITAL);
@@ -443,52 +444,72 @@ TEST_F(HostTest, TrayIconsAreRightFromTheStartAndComeBackWithTheShell)
     EXPECT_EQ(3, deleted) << "the icons go with the program";
 }
 
-TEST_F(HostTest, MissingLibrariesAndATakenChannelAreReportedNotSilent)
+TEST_F(HostTest, MissingLibrariesAndChannelsOfOthersAreReportedNotSilent)
 {
+    enum Channel { kNone, kOtherHost, kDeadTolvar };
     const struct {
         const char *what;
         std::vector<const char *> files;
-        bool takeChannel;
-        const char *says;
+        Channel channel;
+        const char *says;  // null: no message, it runs
         DWORD exitCode;
     } cases[] = {
-        {"no hook library", {"Tolvar.exe", "Tolvar.dll"}, false, "TolvarEx.dll", 1},
-        {"channel taken", {"Tolvar.exe", "Tolvar.dll", "TolvarEx.dll"}, true, "already uses", 1},
-        {"no options library", {"Tolvar.exe", "TolvarEx.dll"}, false, "Tolvar.dll", 0},
+        {"no hook library", {"Tolvar.exe", "Tolvar.dll"}, kNone, "TolvarEx.dll", 1},
+        {"another host's channel", {"Tolvar.exe", "Tolvar.dll", "TolvarEx.dll"}, kOtherHost, "already uses", 1},
+        {"a killed Tolvar's channel", {"Tolvar.exe", "Tolvar.dll", "TolvarEx.dll"}, kDeadTolvar, nullptr, 0},
+        {"no options library", {"Tolvar.exe", "TolvarEx.dll"}, kNone, "Tolvar.dll", 0},
     };
+    int row = 0;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string folder = FreshFolder(std::string("alone-") + (c.takeChannel ? "c" : "") +
-                                               std::to_string(c.files.size()) + c.files[1]);
+        const std::string folder = FreshFolder("alone-" + std::to_string(++row));
         for (const char *file : c.files)
             ASSERT_TRUE(CopyFileA((TestBinFolder() + "\\" + file).c_str(), (folder + "\\" + file).c_str(), FALSE));
-        // Another host's channel, with its hook installed.
-        HANDLE channel = c.takeChannel ? CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
-                                                            0, 4096, "tvHookMMFName")
-                                       : nullptr;
+        // A channel with its hook installed: another program's, or marked
+        // as Tolvar's own by one that ended without removing its hook.
+        HANDLE channel = c.channel == kNone ? nullptr
+                                            : CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
+                                                                 0, 4096, "tvHookMMFName");
         if (channel) {
-            DWORD *hookHandle = static_cast<DWORD *>(MapViewOfFile(channel, FILE_MAP_ALL_ACCESS, 0, 0, 0));
-            ASSERT_TRUE(hookHandle);
-            *hookHandle = 0x1234;
-            UnmapViewOfFile(hookHandle);
+            char *block = static_cast<char *>(MapViewOfFile(channel, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+            ASSERT_TRUE(block);
+            // (The mapping may be one that earlier runs left in this process.)
+            *reinterpret_cast<DWORD *>(block) = 0x1234;
+            memcpy(block + 9, c.channel == kDeadTolvar ? "Tlv" : "abc", 3);
+            UnmapViewOfFile(block);
         }
         DeleteFileA(log_.c_str());
         // No --settings: the settings live beside the program.
         TolvarProgram program;
         ASSERT_TRUE(program.Start(folder + "\\Tolvar.exe", {"--no-splash", "--log", log_}));
-        HWND box = WaitMessageBox(program.pid());
-        ASSERT_TRUE(box);
-        EXPECT_TRUE(Contains(MessageBoxText(box), c.says)) << MessageBoxText(box);
-        ClickIn(box, IDOK);
+        if (c.says) {
+            HWND box = WaitMessageBox(program.pid());
+            ASSERT_TRUE(box);
+            EXPECT_TRUE(Contains(MessageBoxText(box), c.says)) << MessageBoxText(box);
+            ClickIn(box, IDOK);
+        } else {
+            ASSERT_TRUE(program.WaitReady());
+        }
         if (c.exitCode == 0) {
-            // Without options it still indicates, and keeps its settings
-            // beside itself, where it may write.
+            // It indicates, and keeps its settings beside itself, where it
+            // may write: also while another program reads the file.
             g_keys->Tap(VK_CAPITAL);
             ASSERT_TRUE(WaitLogLines(log_, 1));
             EXPECT_EQ("0x14 0x80 1 \"Caps Lock\" icon=res:2000 sound=res:106", LogLines(log_)[0]);
+            const std::string ini = folder + "\\Tolvar.ini";
             PostMessageA(program.Window(), WM_COMMAND, kCmdDisplaySwitch, 0);
-            EXPECT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(folder + "\\Tolvar.ini"), "OnScreenDisplay=0"); },
+            EXPECT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(ini), "OnScreenDisplay=0"); }, kWaitMs));
+            // A reader holds the file for half a second from the moment the
+            // new settings are written beside it, when the program replaces it.
+            HANDLE reader = CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr);
+            PostMessageA(program.Window(), WM_COMMAND, kCmdDisplaySwitch, 0);
+            EXPECT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(ini + ".new"), "[Key3]"); }, kWaitMs));
+            Sleep(500);
+            CloseHandle(reader);
+            EXPECT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(ini), "OnScreenDisplay=1") && !FileExists(ini + ".new"); },
                                 kWaitMs));
+            EXPECT_FALSE(FindMessageBoxOf(program.pid())) << MessageBoxText(FindMessageBoxOf(program.pid()));
             DWORD code = 1;
             ASSERT_TRUE(program.Exit(&code));
             EXPECT_EQ(0u, code);
@@ -498,11 +519,12 @@ TEST_F(HostTest, MissingLibrariesAndATakenChannelAreReportedNotSilent)
             EXPECT_EQ(c.exitCode, code);
         }
         if (channel) {
-            // Other processes may keep the mapping open: no hook of ours in it.
+            // Other processes may keep the mapping open: no hook in it now.
             DWORD *hookHandle = static_cast<DWORD *>(MapViewOfFile(channel, FILE_MAP_ALL_ACCESS, 0, 0, 0));
             *hookHandle = 0;
             UnmapViewOfFile(hookHandle);
             CloseHandle(channel);
         }
+        LockKeysOff();
     }
 }

@@ -125,7 +125,9 @@ bool TolvarProgram::WaitReady()
                 return false;
             const KeyEventChannel *view =
                 static_cast<const KeyEventChannel *>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
-            const bool hooked = view && view->hookHandle;
+            // Its table written and its hook installed (a channel left
+            // behind by another may carry a stale hook handle, but no table).
+            const bool hooked = view && view->hookHandle && view->entryCount > 0;
             if (view)
                 UnmapViewOfFile(view);
             CloseHandle(mapping);

@@ -27,7 +27,8 @@ public:
     // Starts exe with the arguments (quoted as needed); what it prints goes
     // to a file beside it.
     bool Start(const std::string &exe, const std::vector<std::string> &args);
-    // Until its keyboard hook is installed: it indicates from then on.
+    // Until its keyboard hook is installed over a table of at least one key:
+    // it indicates from then on.
     bool WaitReady();
     // Its hidden window.
     HWND Window() const;
