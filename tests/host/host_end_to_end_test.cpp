@@ -470,6 +470,21 @@ TEST_F(HostTest, MissingLibrariesAndChannelsOfOthersAreReportedNotSilent)
         HANDLE channel = c.channel == kNone ? nullptr
                                             : CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
                                                                  0, 4096, "tvHookMMFName");
+        // On every way out: other processes may keep the mapping open, with
+        // no hook in it then.
+        struct ChannelRelease {
+            HANDLE mapping;
+            ~ChannelRelease()
+            {
+                if (!mapping)
+                    return;
+                DWORD *hookHandle = static_cast<DWORD *>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+                if (hookHandle)
+                    *hookHandle = 0;
+                UnmapViewOfFile(hookHandle);
+                CloseHandle(mapping);
+            }
+        } release = {channel};
         if (channel) {
             char *block = static_cast<char *>(MapViewOfFile(channel, FILE_MAP_ALL_ACCESS, 0, 0, 0));
             ASSERT_TRUE(block);
@@ -517,13 +532,6 @@ TEST_F(HostTest, MissingLibrariesAndChannelsOfOthersAreReportedNotSilent)
             DWORD code = 0;
             ASSERT_TRUE(program.WaitExit(&code));
             EXPECT_EQ(c.exitCode, code);
-        }
-        if (channel) {
-            // Other processes may keep the mapping open: no hook in it now.
-            DWORD *hookHandle = static_cast<DWORD *>(MapViewOfFile(channel, FILE_MAP_ALL_ACCESS, 0, 0, 0));
-            *hookHandle = 0;
-            UnmapViewOfFile(hookHandle);
-            CloseHandle(channel);
         }
         LockKeysOff();
     }

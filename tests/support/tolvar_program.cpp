@@ -102,8 +102,40 @@ bool FileExists(const std::string &path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+namespace {
+
+// The hook handle in the channel, or 0 when there is no channel; a table
+// count alongside.
+uint32_t ChannelHook(int32_t *entryCount)
+{
+    uint32_t hook = 0;
+    *entryCount = 0;
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, TV_CHANNEL_MAPPING_NAME);
+    if (!mapping)
+        return 0;
+    const KeyEventChannel *view = static_cast<const KeyEventChannel *>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+    if (view) {
+        hook = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(view->hookHandle));
+        *entryCount = view->entryCount;
+        UnmapViewOfFile(view);
+    }
+    CloseHandle(mapping);
+    return hook;
+}
+
+} // namespace
+
+TolvarProgram::~TolvarProgram()
+{
+    DWORD code = 0;
+    if (running())
+        Exit(&code);
+}
+
 bool TolvarProgram::Start(const std::string &exe, const std::vector<std::string> &args)
 {
+    int32_t count = 0;
+    hookAtStart_ = ChannelHook(&count);
     std::string line = Quote(exe);
     for (const std::string &arg : args)
         line += " " + Quote(arg);
@@ -120,18 +152,9 @@ bool TolvarProgram::WaitReady()
 {
     return WaitFor(
         [this] {
-            HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, TV_CHANNEL_MAPPING_NAME);
-            if (!mapping)
-                return false;
-            const KeyEventChannel *view =
-                static_cast<const KeyEventChannel *>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
-            // Its table written and its hook installed (a channel left
-            // behind by another may carry a stale hook handle, but no table).
-            const bool hooked = view && view->hookHandle && view->entryCount > 0;
-            if (view)
-                UnmapViewOfFile(view);
-            CloseHandle(mapping);
-            return hooked && Window();
+            int32_t count = 0;
+            const uint32_t hook = ChannelHook(&count);
+            return hook && hook != hookAtStart_ && count > 0 && Window();
         },
         kWaitMs, 20);
 }

@@ -24,11 +24,15 @@ bool FileExists(const std::string &path);
 
 class TolvarProgram {
 public:
+    // A program still running is asked to exit, so that its hook goes with
+    // it; only one that does not is ended by force.
+    ~TolvarProgram();
     // Starts exe with the arguments (quoted as needed); what it prints goes
     // to a file beside it.
     bool Start(const std::string &exe, const std::vector<std::string> &args);
     // Until its keyboard hook is installed over a table of at least one key:
-    // it indicates from then on.
+    // it indicates from then on. A channel left by an earlier program may
+    // still carry that one's hook handle: the handle must be a new one.
     bool WaitReady();
     // Its hidden window.
     HWND Window() const;
@@ -40,6 +44,7 @@ public:
 
 private:
     std::unique_ptr<ChildProcess> process_;
+    uint32_t hookAtStart_ = 0;
 };
 
 // Runs exe with the arguments to its end; false when it did not end in time.
