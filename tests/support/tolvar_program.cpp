@@ -57,9 +57,16 @@ std::string TestBinFolder()
 
 std::string FreshFolder(const std::string &name)
 {
-    const std::string folder = TestBinFolder() + "\\host-tests\\" + name;
+    // A folder name of its own for every call: a hook library copied into
+    // an earlier folder may still be mapped into this process (the hook
+    // leaves a process only after the hook is gone and the process has
+    // handled a message), so such a folder cannot always be emptied.
+    static unsigned calls = 0;
+    const std::string folder = TestBinFolder() + "\\host-tests\\" + name + "-" +
+                               std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++calls);
     CreateDirectoryA((TestBinFolder() + "\\host-tests").c_str(), nullptr);
     CreateDirectoryA(folder.c_str(), nullptr);
+    // What an earlier run whose process had the same id left there.
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {

@@ -16,7 +16,7 @@ namespace tolvar_test {
 
 // The folder of the running test program (where the build puts Tolvar.exe).
 std::string TestBinFolder();
-// A fresh, empty folder for one test under the test program's folder.
+// A new, empty folder for one test under the test program's folder.
 std::string FreshFolder(const std::string &name);
 bool WriteFileBytes(const std::string &path, const std::string &bytes);
 std::string ReadFileBytes(const std::string &path);
