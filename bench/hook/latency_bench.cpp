@@ -8,7 +8,8 @@
 // matching, and with the hook and a match answered at once by a host thread;
 // then, alone, the calls the hook procedure makes for an event: the mutex
 // wait and release (every event), and the same with six GetKeyState (what an
-// event whose key code some entry has adds). The cases take turns in rounds
+// event whose key code some entry has adds), and a hook of this program's
+// own that makes only the mutex wait and release. The cases take turns in rounds
 // of a few events each, so that a slow spell of a busy machine falls on all
 // of them alike. Prints median and p99 in microseconds, and the hook's added
 // median beyond the empty hook as a multiple of the mutex wait and release.
@@ -147,6 +148,19 @@ LRESULT CALLBACK EmptyHook(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(g_emptyHook, code, wParam, lParam);
 }
 
+// A hook of this program's own that makes the one pair of calls TolvarEx's
+// hook must make for every event, the channel mutex's wait and release, and
+// nothing else: the same calls as "mutex alone", but made where the hook
+// makes them, inside the delivery of a key event (under emulation on an idle
+// machine a wineserver call there costs many times what it costs in a loop).
+HHOOK g_mutexHook;
+LRESULT CALLBACK MutexHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && WaitForSingleObject(g_mutex, INFINITE) == WAIT_OBJECT_0)
+        ReleaseMutex(g_mutex);
+    return CallNextHookEx(g_mutexHook, code, wParam, lParam);
+}
+
 // The calls the hook procedure makes for an event, alone: the mutex wait and
 // release, and with keyStates the six GetKeyState as well.
 void MeasureCalls(int rounds, bool keyStates, std::vector<double> &us)
@@ -165,10 +179,11 @@ void MeasureCalls(int rounds, bool keyStates, std::vector<double> &us)
     }
 }
 
-enum Case { kNoHook, kEmptyHook, kMiss, kHit, kMutex, kMutexAndStates, kCases };
+enum Case { kNoHook, kEmptyHook, kMutexHook, kMiss, kHit, kMutex, kMutexAndStates, kCases };
 const char *const kLabels[kCases] = {
     "no hook",
     "empty hook (CallNextHookEx only)",
+    "hook of mutex wait and release only",
     "hook, 8 entries, none matching",
     "hook, match (host answers at once)",
     "mutex wait and release alone",
@@ -228,7 +243,7 @@ int main(int argc, char **argv)
     // Per round: the hook's own cost beyond the empty hook over the mutex
     // alone, both from that round's medians (the slow spells of a shared
     // machine come and go between rounds).
-    std::vector<double> roundRatios;
+    std::vector<double> roundRatios, inHookRatios;
     bool ok = true;
     for (int r = 0; r < rounds && ok; ++r) {
         size_t first[kCases];
@@ -239,6 +254,10 @@ int main(int argc, char **argv)
         g_emptyHook = SetWindowsHookExA(WH_KEYBOARD, EmptyHook, GetModuleHandleA(nullptr), 0);
         ok = ok && g_emptyHook && MeasureKeys(kPerRound, us[kEmptyHook]);
         UnhookWindowsHookEx(g_emptyHook);
+
+        g_mutexHook = SetWindowsHookExA(WH_KEYBOARD, MutexHook, GetModuleHandleA(nullptr), 0);
+        ok = ok && g_mutexHook && MeasureKeys(kPerRound, us[kMutexHook]);
+        UnhookWindowsHookEx(g_mutexHook);
 
         setHook();
         ok = ok && g_view->hookHandle;
@@ -257,6 +276,9 @@ int main(int argc, char **argv)
             const double mutex = roundMedian(kMutex);
             if (mutex > 0)
                 roundRatios.push_back((roundMedian(kMiss) - roundMedian(kEmptyHook)) / mutex);
+            const double mutexInHook = roundMedian(kMutexHook) - roundMedian(kEmptyHook);
+            if (mutexInHook > 0)
+                inHookRatios.push_back((roundMedian(kMiss) - roundMedian(kEmptyHook)) / mutexInHook);
         }
     }
     if (!ok) {
@@ -280,6 +302,10 @@ int main(int argc, char **argv)
            f[kMutexAndStates].median > 0 ? own / f[kMutexAndStates].median : 0.0);
     printf("the same per round (median of %zu rounds): %.2f x the mutex wait and release alone\n",
            roundRatios.size(), Summarise(roundRatios).median);
+    const double inHook = f[kMutexHook].median - f[kEmptyHook].median;
+    printf("the mutex wait and release inside a hook add %.1f us beyond an empty hook; the hook adds"
+           " %.2f x that (per round: %.2f x)\n",
+           inHook, inHook > 0 ? own / inHook : 0.0, Summarise(inHookRatios).median);
     const double added = f[kMiss].median - f[kNoHook].median;
     printf("added by the hook against no hook: %.1f us = %.2f x the mutex wait and release alone\n",
            added, f[kMutex].median > 0 ? added / f[kMutex].median : 0.0);
