@@ -20,30 +20,12 @@
 
 #include "options/scheme/posix_scheme_files.h"
 #include "options/scheme/scheme_store.h"
+#include "options/scheme/vector_collection.h"
 
 namespace {
 
 using tolvar::PathField;
 
-class Keys final : public tolvar::SchemeCollection {
-public:
-    bool SetHeader(const KeyCollectionHeader &h) override
-    {
-        header = h;
-        items.clear();
-        return true;
-    }
-    bool AppendItem(const KeyItem &item) override
-    {
-        items.push_back(item);
-        return true;
-    }
-    uint32_t ItemCount() override { return static_cast<uint32_t>(items.size()); }
-    KeyItem *Item(uint32_t i) override { return i < items.size() ? &items[i] : nullptr; }
-
-    KeyCollectionHeader header{};
-    std::vector<KeyItem> items;
-};
 
 std::vector<std::string> Split(const std::string &text, char separator)
 {
@@ -109,7 +91,7 @@ int main(int argc, char **argv)
         return Fail("cannot write " + output);
 
     // Read back: the same keys, each file unpacked with its own content.
-    Keys loaded;
+    tolvar::VectorCollection loaded;
     if (!tolvar::ReadSchemeFile(files, output.c_str(), loaded))
         return Fail("the library does not load " + output);
     if (loaded.items.size() != keys.size())

@@ -11,6 +11,8 @@
 #include <set>
 #include <vector>
 
+#include "options/scheme/vector_collection.h"
+
 namespace tolvar {
 namespace bench {
 
@@ -179,23 +181,7 @@ bool CopyFile(SchemeFileSystem &files, const std::string &from, const std::strin
 }
 
 // Keeps what a load hands over.
-class Sink final : public SchemeCollection {
-public:
-    bool SetHeader(const KeyCollectionHeader &h) override
-    {
-        items.clear();
-        items.reserve(h.itemCount);
-        return true;
-    }
-    bool AppendItem(const KeyItem &item) override
-    {
-        items.push_back(item);
-        return true;
-    }
-    uint32_t ItemCount() override { return static_cast<uint32_t>(items.size()); }
-    KeyItem *Item(uint32_t i) override { return i < items.size() ? &items[i] : nullptr; }
-    std::vector<KeyItem> items;
-};
+using Sink = tolvar::VectorCollection;
 
 std::vector<std::string> Paths(const Sink &sink)
 {

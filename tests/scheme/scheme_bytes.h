@@ -11,6 +11,7 @@
 
 #include "options/scheme/scheme_format.h"
 #include "options/scheme/scheme_store.h"
+#include "options/scheme/vector_collection.h"
 
 namespace tolvar {
 namespace testing {
@@ -161,30 +162,7 @@ std::string ScrambleSweep(Scramble scramble)
 }
 
 // Keeps the header and items a decode or load hands over.
-class RecordingCollection final : public SchemeCollection {
-public:
-    bool SetHeader(const KeyCollectionHeader &h) override
-    {
-        header = h;
-        ++headerCalls;
-        items.clear();
-        return true;
-    }
-    bool AppendItem(const KeyItem &item) override
-    {
-        items.push_back(item);
-        return true;
-    }
-    uint32_t ItemCount() override { return static_cast<uint32_t>(items.size()); }
-    KeyItem *Item(uint32_t index) override
-    {
-        return index < items.size() ? &items[index] : nullptr;
-    }
-
-    KeyCollectionHeader header{};
-    int headerCalls = 0;
-    std::vector<KeyItem> items;
-};
+using RecordingCollection = tolvar::VectorCollection;
 
 inline KeyItem MakeItem(int32_t keyCode, const char *name, const char *soundOn = "",
                         const char *soundOff = "", const char *iconOn = "",
