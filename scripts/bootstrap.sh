@@ -18,8 +18,9 @@ if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 packages=(
   cmake make g++ clang libclang-rt-14-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   googletest
-  wine wine32:i386
+  wine wine32:i386 wine64
   xvfb x11-utils imagemagick
   nsis python3
 )
@@ -37,8 +38,53 @@ install_packages() {
     $SUDO dpkg --add-architecture i386
   fi
   export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt_update
+  with_failed_suites_held_back \
+    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Suites whose index the last apt_update could not fetch.
+failed_suites=()
+
+# apt-get update, tried again when a mirror answers badly (an index of the
+# wrong size while the mirror syncs). When one suite's index still fails,
+# the run goes on without it: with_failed_suites_held_back then keeps that
+# suite's packages out of the install, since its amd64 index alone would
+# ask for amd64 versions that no fetched i386 index matches.
+apt_update() {
+  local attempt out=/tmp/tolvar-apt-update.$$
+  failed_suites=()
+  for attempt in 1 2 3; do
+    if $SUDO apt-get update -qq 2>"$out"; then
+      rm -f "$out"
+      return 0
+    fi
+    cat "$out" >&2
+    [ $attempt = 3 ] || { echo "bootstrap: apt-get update failed; trying again"; sleep $((attempt * 10)); }
+  done
+  mapfile -t failed_suites < <(sed -nE 's|.*Failed to fetch [^ ]*/dists/([^/ ]+)/.*|\1|p' "$out" | sort -u)
+  rm -f "$out"
+  if [ ${#failed_suites[@]} -eq 0 ]; then
+    echo "bootstrap: apt-get update keeps failing, and not on one suite's index" >&2
+    return 1
+  fi
+  echo "bootstrap: the index of ${failed_suites[*]} cannot be fetched from the configured mirror;" \
+       "installing with that suite held back"
+}
+
+# Runs the command with the suites of failed_suites held back (a temporary
+# apt preferences file that gives them the lowest priority, removed again
+# afterwards), or as it is when every index was fetched.
+with_failed_suites_held_back() {
+  if [ ${#failed_suites[@]} -eq 0 ]; then "$@"; return; fi
+  local pref=/etc/apt/preferences.d/tolvar-held-back-suites.pref suite status=0
+  for suite in "${failed_suites[@]}"; do
+    printf 'Package: *\nPin: release n=%s\nPin-Priority: 1\n\nPackage: *\nPin: release a=%s\nPin-Priority: 1\n\n' \
+      "$suite" "$suite"
+  done | $SUDO tee "$pref" >/dev/null
+  "$@" || status=$?
+  $SUDO rm -f "$pref"
+  return $status
 }
 
 # The URI of the source the machine already uses for the bookworm suite
@@ -90,14 +136,14 @@ if [ $emulated = 1 ]; then
         exit 1
       fi
       echo "deb $uri bookworm-backports main" | $SUDO tee "$list" >/dev/null
-      $SUDO apt-get update -qq
+      apt_update
     fi
     qemu_target=(-t bookworm-backports)
   fi
   if ! qemu-i386-static --version 2>/dev/null | grep -qE 'version ([89]|[1-9][0-9])\.'; then
     echo "bootstrap: installing a current qemu-user-static"
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
-      "${qemu_target[@]}" qemu-user-static >/dev/null
+    DEBIAN_FRONTEND=noninteractive with_failed_suites_held_back $SUDO apt-get install -y -qq \
+      --no-install-recommends "${qemu_target[@]}" qemu-user-static >/dev/null
   fi
   # wine64 brings the 64-bit wineserver, which Debian's wineserver script
   # prefers: the server then runs natively and only the Windows processes
