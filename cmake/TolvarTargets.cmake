@@ -14,12 +14,20 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
 else()
   set(TOLVAR_WINDOWS OFF)
 endif()
+# The 64-bit Windows build makes only the companion and its test programs;
+# the 32-bit build runs it as a sub-build (hook/CMakeLists.txt).
+if(TOLVAR_WINDOWS AND CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(TOLVAR_WIN64 ON)
+else()
+  set(TOLVAR_WIN64 OFF)
+endif()
 
 # The two DLLs' binary form as the PE checks see it (tests/hook, tests/frame,
 # tests/artefacts): exports by undecorated name, and the system DLLs they may
 # import.
 set(TOLVAR_HOOK_DLL_EXPORTS "SetHook;KillHook")
 set(TOLVAR_HOOK_DLL_IMPORTS "kernel32.dll;user32.dll;msvcrt.dll;ntdll.dll;advapi32.dll")
+set(TOLVAR_COMPANION_IMPORTS "kernel32.dll;user32.dll;msvcrt.dll")
 set(TOLVAR_OPTIONS_DLL_EXPORTS "InitDLL")
 set(TOLVAR_OPTIONS_DLL_IMPORTS "kernel32.dll;user32.dll;gdi32.dll;comctl32.dll;comdlg32.dll;shell32.dll;ole32.dll;oleaut32.dll;winmm.dll;msvcrt.dll;advapi32.dll")
 
@@ -29,9 +37,13 @@ get_filename_component(TOLVAR_ROOT ${TOLVAR_ROOT} ABSOLUTE)
 if(TOLVAR_WINDOWS)
   enable_language(RC)
   # Every Windows binary lands in one folder, so that test programs find the
-  # DLLs beside them and the host finds its "Icons"/"Sounds" folders there.
-  set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-  set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  # DLLs beside them and the host finds its "Icons"/"Sounds" folders there;
+  # the 64-bit sub-build writes into the 32-bit build's folder.
+  if(NOT TOLVAR_BIN_DIR)
+    set(TOLVAR_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
+  endif()
+  set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${TOLVAR_BIN_DIR})
+  set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${TOLVAR_BIN_DIR})
   add_compile_options(-Wall -Wextra -Wno-unused-parameter)
   add_compile_definitions(WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0501 WINVER=0x0501)
   # No MinGW runtime DLL may be needed: the hook library is mapped into

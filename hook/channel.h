@@ -41,6 +41,16 @@ void CloseChannel();
 // platform.
 bool QueryIsNtPlatform();
 
+// hookHandle as the block holds it (the 32-bit library's handle) and back.
+inline HHOOK BlockHookHandle(const KeyEventChannel *view)
+{
+    return (HHOOK)(uintptr_t)view->hookHandle;
+}
+inline void SetBlockHookHandle(KeyEventChannel *view, HHOOK hook)
+{
+    view->hookHandle = (TvHookHandle)(uintptr_t)hook;
+}
+
 inline const KeyTableEntry *ChannelTable(const KeyEventChannel *view)
 {
     return reinterpret_cast<const KeyTableEntry *>(

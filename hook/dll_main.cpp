@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "hook/channel.h"
+#include "hook/installed_hooks.h"
+#include "hook/thread_hooks.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
@@ -14,8 +16,14 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
             tolvar::CloseChannel();
             return FALSE;
         }
+        // The hook registry is optional: without it the library works as
+        // the channel alone says.
+        tolvar::OpenHookRegistry();
+        tolvar::InitThreadHooks();
         return TRUE;
     case DLL_PROCESS_DETACH:
+        tolvar::CloseThreadHooks();
+        tolvar::CloseHookRegistry();
         tolvar::CloseChannel();
         return TRUE;
     default:

@@ -1,16 +1,27 @@
 // The keyboard hook procedure and the two exports that install and remove it.
+//
+// For each event the procedure first looks, without the channel mutex,
+// whether any entry has the event's key code; most keys have none and are
+// handed on at once, so that a host that is slow or stopped holds up only
+// the program that pressed a watched key. For a watched key it takes the
+// mutex, scans again under it and reports the first match, as the channel
+// requires; every wait also ends when the host ends, so that a host that
+// died never hangs a program that types.
 #include <windows.h>
 
 #include "common/fault_guard.h"
 #include "hook/channel.h"
+#include "hook/installed_hooks.h"
 #include "hook/key_match.h"
+#include "hook/thread_hooks.h"
 
 namespace tolvar {
 namespace {
 
-struct HookCall {
+struct ReportCall {
     WPARAM wParam;
     LPARAM lParam;
+    const HostWatch *hosts;
 };
 
 inline bool Held(int vk)
@@ -19,8 +30,7 @@ inline bool Held(int vk)
 }
 
 // Reads the six states of the thread receiving the event; the scan calls it
-// once, at the first entry with the event's key code, so an event that no
-// entry watches costs no GetKeyState at all.
+// once, at the first entry with the event's key code.
 ModifierStates ReadHeldModifiers(void *)
 {
     const ModifierKeySet keys = ModifierKeysFor(g_channel.isNtPlatform);
@@ -34,11 +44,23 @@ ModifierStates ReadHeldModifiers(void *)
     return s;
 }
 
+// Waits for object, or for the end of one of the hosts; true when object
+// was signalled (a mutex abandoned by a process that died holding it is
+// ours as well).
+bool WaitUnlessHostEnds(HANDLE object, const HostWatch &hosts)
+{
+    HANDLE waits[3] = {object, nullptr, nullptr};
+    for (DWORD i = 0; i < hosts.count; ++i)
+        waits[1 + i] = hosts.handles[i];
+    const DWORD result = WaitForMultipleObjects(1 + hosts.count, waits, FALSE, INFINITE);
+    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0;
+}
+
 // Runs with the channel mutex held: scan, and on a match report and wait for
-// the host.
+// the host's answer.
 void ScanAndReport(void *context)
 {
-    const HookCall &call = *static_cast<const HookCall *>(context);
+    const ReportCall &call = *static_cast<const ReportCall *>(context);
     const ChannelState &c = g_channel;
     const KeyEvent event = MakeKeyEvent(static_cast<int32_t>(call.wParam),
                                         static_cast<uint32_t>(call.lParam));
@@ -58,7 +80,7 @@ void ScanAndReport(void *context)
     block->matchedModifiers = entry.modifiers;
     block->matchedState = ReportedState(event, toggled);
     SetEvent(c.matchEvent);
-    WaitForSingleObject(c.readyEvent, INFINITE);
+    WaitUnlessHostEnds(c.readyEvent, *call.hosts);
 }
 
 // Runs while a fault unwinds through the scan, so that a fault in one process
@@ -68,37 +90,76 @@ void ReleaseChannelMutex(void *)
     ReleaseMutex(g_channel.mutex);
 }
 
-LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
+// An event whose key code some entry has: report it if it matches, unless
+// the other build's hook reports it or nobody is there to answer.
+void ReportIfMatching(WPARAM wParam, LPARAM lParam)
 {
-    if (code >= 0) {
-        WaitForSingleObject(g_channel.mutex, INFINITE);
-        HookCall call{wParam, lParam};
+    if (!ShouldReport(kThisHookBitness, DescribeThisCall()))
+        return;
+    HostWatch hosts = WatchHosts();
+    if (hosts.state == HostWatch::kNoHook || hosts.state == HostWatch::kEnded)
+        return;
+    if (WaitUnlessHostEnds(g_channel.mutex, hosts)) {
+        ReportCall call{wParam, lParam, &hosts};
         RunWithUnwindAction(ScanAndReport, ReleaseChannelMutex, &call);
         ReleaseMutex(g_channel.mutex);
     }
-    // Every event is handed on unchanged; the handle is the one SetHook
-    // stored in the block.
-    return CallNextHookEx(reinterpret_cast<HHOOK>(g_channel.view->hookHandle), code, wParam, lParam);
+    Release(&hosts);
 }
 
 }  // namespace
+
+LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    const ChannelState &c = g_channel;
+    if (code >= 0 && HasEntryForKey(ChannelTable(c.view), c.view->entryCount, c.entryCapacity,
+                                    static_cast<int32_t>(wParam)))
+        ReportIfMatching(wParam, lParam);
+    // Every event is handed on unchanged. The 32-bit library passes the
+    // handle SetHook stored in the block; the 64-bit one its own.
+    const HHOOK next = kThisHookBitness == kHook32 ? BlockHookHandle(c.view) : RegisteredHookHandle();
+    return CallNextHookEx(next, code, wParam, lParam);
+}
+
 }  // namespace tolvar
 
+// SetHook and KillHook run in the installing process under the channel
+// mutex. The 32-bit library keeps the contract's hookHandle in the block;
+// the 64-bit library, which only the companion loads, leaves the block to it
+// and keeps its handle in the registry.
 extern "C" void WINAPI SetHook(void)
 {
-    using tolvar::g_channel;
+    using namespace tolvar;
     WaitForSingleObject(g_channel.mutex, INFINITE);
-    g_channel.view->hookHandle =
-        SetWindowsHookExA(WH_KEYBOARD, tolvar::KeyboardHookProc, g_channel.module, 0);
+    // Registered before the hook exists, so that no call finds it unknown.
+    const bool registered = CreateHookRegistry();
+    if (registered)
+        RegisterThisHook();
+    HHOOK hook = kThisHookBitness == kHook64 && ThreadHooksNeeded()
+                     ? InstallThreadHookStarter()
+                     : SetWindowsHookExA(WH_KEYBOARD, KeyboardHookProc, g_channel.module, 0);
+    if (kThisHookBitness == kHook32)
+        SetBlockHookHandle(g_channel.view, hook);
+    if (registered) {
+        if (hook)
+            SetRegisteredHookHandle(hook);
+        else
+            UnregisterThisHook();
+    }
     ReleaseMutex(g_channel.mutex);
 }
 
 extern "C" void WINAPI KillHook(void)
 {
-    using tolvar::g_channel;
+    using namespace tolvar;
     WaitForSingleObject(g_channel.mutex, INFINITE);
-    if (g_channel.view->hookHandle)
-        UnhookWindowsHookEx(g_channel.view->hookHandle);
-    g_channel.view->hookHandle = nullptr;
+    if (kThisHookBitness == kHook32) {
+        if (HHOOK hook = BlockHookHandle(g_channel.view))
+            UnhookWindowsHookEx(hook);
+        SetBlockHookHandle(g_channel.view, nullptr);
+    } else if (HHOOK hook = RegisteredHookHandle()) {
+        UnhookWindowsHookEx(hook);
+    }
+    UnregisterThisHook();
     ReleaseMutex(g_channel.mutex);
 }

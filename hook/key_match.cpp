@@ -77,16 +77,33 @@ uint32_t EntryCapacity(size_t viewBytes)
     return entries > 0x7FFFFFFFu ? 0x7FFFFFFFu : static_cast<uint32_t>(entries);
 }
 
+namespace {
+
+// Entries to scan: never past the end of the view, whatever entryCount claims.
+inline uint32_t ScanLength(int32_t entryCount, uint32_t capacity)
+{
+    if (entryCount <= 0)
+        return 0;
+    return static_cast<uint32_t>(entryCount) < capacity ? static_cast<uint32_t>(entryCount)
+                                                         : capacity;
+}
+
+}  // namespace
+
+bool HasEntryForKey(const KeyTableEntry *table, int32_t entryCount, uint32_t capacity, int32_t vk)
+{
+    const uint32_t count = ScanLength(entryCount, capacity);
+    for (uint32_t i = 0; i < count; ++i)
+        if (table[i].keyCode == vk)
+            return true;
+    return false;
+}
+
 int32_t FindMatchingEntry(const KeyTableEntry *table, int32_t entryCount,
                           uint32_t capacity, const KeyEvent &event,
                           ReadModifierStates readStates, void *context, bool isNtPlatform)
 {
-    if (entryCount <= 0)
-        return -1;
-    // Never look past the end of the view, whatever entryCount claims.
-    const uint32_t count = static_cast<uint32_t>(entryCount) < capacity
-                               ? static_cast<uint32_t>(entryCount)
-                               : capacity;
+    const uint32_t count = ScanLength(entryCount, capacity);
     const int32_t vk = event.vk;
     ModifierStates held = {};
     bool haveStates = false;

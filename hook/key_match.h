@@ -73,6 +73,14 @@ using ReadModifierStates = ModifierStates (*)(void *context);
 // the event's key code: readStates(context) is called once, at the first
 // such entry, and not at all when there is none. No allocation; the scan
 // itself calls nothing out of this file.
+// True when some entry of table[0 .. min(entryCount, capacity)) has the key
+// code vk: the only events that can match. The hook asks this first, without
+// the channel mutex, so that a key no entry watches never waits on the
+// channel; only then does it take the mutex and scan again under it. A table
+// being rewritten meanwhile is read torn at worst, which only decides whether
+// to take the mutex. Nothing but comparisons.
+bool HasEntryForKey(const KeyTableEntry *table, int32_t entryCount, uint32_t capacity, int32_t vk);
+
 int32_t FindMatchingEntry(const KeyTableEntry *table, int32_t entryCount,
                           uint32_t capacity, const KeyEvent &event,
                           ReadModifierStates readStates, void *context, bool isNtPlatform);

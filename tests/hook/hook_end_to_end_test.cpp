@@ -24,7 +24,8 @@
 namespace {
 
 const DWORD kWaitMs = 90000;       // generous: code runs emulated here
-const DWORD kMappingBytes = 4096;  // one page: room for 509 entries
+const DWORD kPageBytes = 4096;
+const DWORD kMappingBytes = 2 * kPageBytes;  // two pages: room for 1021 entries
 const WORD kSentinel = VK_F24;     // watched last in most tables: "all processed"
 const WORD kProbe = 'Z';           // watched by no table: "keys reach this window now"
 
@@ -673,8 +674,8 @@ TEST_F(HookEndToEnd, WatchedKeysStillReachTheFocusedEdit)
 
 TEST_F(HookEndToEnd, CountBeyondTheMappingIsBoundedByTheView)
 {
-    // A one-page mapping holds 509 whole entries; the host claims a million.
-    std::vector<Entry> entries(508, Entry{'N', C, 0});
+    // A two-page mapping holds 1021 whole entries; the host claims a million.
+    std::vector<Entry> entries(1020, Entry{'N', C, 0});
     entries.push_back({'M', ANY, 0});  // the last entry that fits
     SetTable(entries, false, 1000000);
     for (const Target *t : {&g_own, &g_other}) {
@@ -744,21 +745,25 @@ void *FindLibraryView()
 
 TEST_F(HookEndToEnd, AFaultInsideTheHookReleasesTheMutex)
 {
-    // A pattern no other mapping of this process holds.
-    std::vector<Entry> entries;
-    for (int i = 0; i < 40; ++i)
+    // G with Ctrl first: the look without the mutex stops there, G typed
+    // alone does not match it, and the scan under the mutex goes on into the
+    // second page, where G matches any modifiers. Between them a pattern no
+    // other mapping of this process holds.
+    std::vector<Entry> entries = {{'G', C, 0}};
+    for (int i = 1; i < 600; ++i)
         entries.push_back({0x1000 + i * 7919, static_cast<uint8_t>(i), static_cast<uint8_t>(i * 13)});
     entries.push_back({'G', ANY, 0});
     SetTable(entries);
-    void *libraryView = FindLibraryView();
+    char *libraryView = static_cast<char *>(FindLibraryView());
     ASSERT_NE(nullptr, libraryView) << "the library's view of the channel was not found";
 
     DWORD old = 0;
-    ASSERT_TRUE(VirtualProtect(libraryView, kMappingBytes, PAGE_NOACCESS, &old));
-    // G (watched) and H go to our own edit while the library's view cannot
-    // be read: every hook call faults. The edit showing "gh" proves that G's
-    // press and release and H's press have been through the hook; H's
-    // release may come later and is not watched.
+    ASSERT_TRUE(VirtualProtect(libraryView + kPageBytes, kPageBytes, PAGE_NOACCESS, &old));
+    // G (watched) and H go to our own edit while the second page of the
+    // library's view cannot be read: G's press and release fault in the scan
+    // under the mutex, H's press in the look before it. The edit showing
+    // "gh" proves that all three have been through the hook; H's release may
+    // come later.
     ClearEdit(g_own);
     ASSERT_TRUE(Focus(g_own));
     for (WORD vk : {'G', 'H'}) {
@@ -771,7 +776,7 @@ TEST_F(HookEndToEnd, AFaultInsideTheHookReleasesTheMutex)
     const DWORD wait = WaitForSingleObject(g_channel.mutex, kWaitMs);
     if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED)
         ReleaseMutex(g_channel.mutex);
-    VirtualProtect(libraryView, kMappingBytes, old, &old);
+    VirtualProtect(libraryView + kPageBytes, kPageBytes, old, &old);
 
     // The channel works again; the sentinel also shows that every key sent
     // while the view was unreadable has gone through.

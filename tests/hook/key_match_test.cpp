@@ -245,6 +245,8 @@ TEST(KeyScan, FirstMatchWinsAndCountBounds)
                                                 CountingStates::Read, &states, true))
             << c.label;
         EXPECT_EQ(c.reads, states.reads) << c.label;
+        // The look without the mutex sees exactly the entries the scan reads.
+        EXPECT_EQ(c.reads > 0, HasEntryForKey(table.data(), c.count, c.capacity, c.vk)) << c.label;
     }
 }
 
