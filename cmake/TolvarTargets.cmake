@@ -2,9 +2,11 @@
 #
 #   tolvar_portable_library(name SOURCES ...)   platform-free code, both builds
 #   tolvar_native_test(name SOURCES ... [LIBS ...])        native build only
-#   tolvar_wine_test(name SOURCES ... [LIBS ...] [TIMEOUT s] [QUARANTINE])
+#   tolvar_wine_test(name SOURCES ... [LIBS ...] [TIMEOUT s] [QUARANTINE] [WOW64])
 #        Windows build; ctest runs it under Wine (serially: tests share one
 #        display and one wineserver, and global hooks see every process).
+#        Label "wine": a 32-bit prefix; WOW64, label "wow64": a 64-bit prefix
+#        in which 32-bit and 64-bit programs run side by side.
 #        QUARANTINE labels a program that is not yet reliable on this kind of
 #        machine: scripts/test.sh skips it unless TOLVAR_QUARANTINED=1.
 #   tolvar_windows_program(name SOURCES ... [LIBS ...])    Windows helper exe
@@ -103,7 +105,7 @@ function(tolvar_wine_test name)
   if(NOT TOLVAR_WINDOWS)
     return()
   endif()
-  cmake_parse_arguments(ARG "QUARANTINE" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "QUARANTINE;WOW64" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 1200)
   endif()
@@ -114,7 +116,12 @@ function(tolvar_wine_test name)
                              ${TOLVAR_GENERATED_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} tolvar_wine_support)
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-  set_tests_properties(${name} PROPERTIES LABELS wine TIMEOUT ${ARG_TIMEOUT} RUN_SERIAL ON)
+  if(ARG_WOW64)
+    set(world wow64)
+  else()
+    set(world wine)
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS ${world} TIMEOUT ${ARG_TIMEOUT} RUN_SERIAL ON)
   if(ARG_QUARANTINE)
     set_property(TEST ${name} APPEND PROPERTY LABELS quarantine)
   endif()

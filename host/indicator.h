@@ -3,9 +3,11 @@
  * reports, tray clicks and commands; the settings and everything made from
  * them (the hook's table, the icons, the tray); the two displays.
  *
- * Everything here runs on the program's one UI thread, except
+ * Everything here runs on the program's UI thread, except
  * OnReportFromHook, which the report listener calls on its own thread after
- * it has answered the hook, and which only posts.
+ * it has answered the hook, and which only posts. The keyboard hook is held
+ * by a thread of its own that only pumps messages (hook_thread.h), and on
+ * 64-bit Windows the 64-bit companion process holds the 64-bit one.
  *
  *   indicator_startup.cpp   start in the order the libraries need, stop
  *   indicator_window.cpp    window procedure, tray menu, commands
@@ -21,7 +23,9 @@
 #include <vector>
 
 #include "host/command_line.h"
+#include "host/companion_process.h"
 #include "host/demo.h"
+#include "host/hook_thread.h"
 #include "host/host_channel.h"
 #include "host/indication_log.h"
 #include "host/key_visuals.h"
@@ -42,6 +46,7 @@ enum : UINT {
     kMsgTray = WM_APP + 2,         // the tray icons' mouse messages
     kMsgOpenOptions = WM_APP + 3,  // sent by a second start
     kMsgStarted = WM_APP + 4,      // notices and the splash, once running
+    kMsgCompanionEnded = WM_APP + 5,  // the 64-bit companion ended on its own
 };
 
 class Indicator {
@@ -59,12 +64,15 @@ private:
     void LoadSettings();
     void ReadLockStates();
     void TurnNumLockOn();
+    void StartCompanion();
+    static std::string CompanionNotice(const std::string &problem);
     int ExpectedDemoIndications() const;
 
     // indicator_window.cpp
     static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnStarted();
+    void OnCompanionEnded();
     void OnTray(UINT mouseMessage);
     void ShowMenu();
     void OnCommand(UINT id);
@@ -107,7 +115,8 @@ private:
     HostChannel channel_;
     ReportListener listener_;
     HookLibrary hook_;
-    bool hookSet_ = false;
+    HookThread hookThread_;
+    CompanionProcess companion_;
     OptionsLibrary options_;
     std::string optionsProblem_;
 

@@ -61,21 +61,23 @@ void Indicator::OnReport(WPARAM packed, LPARAM number)
     const int32_t keyCode = static_cast<int32_t>(packed & 0xFF);
     const uint8_t modifiers = static_cast<uint8_t>((packed >> 8) & 0xFF);
     const int32_t state = static_cast<int32_t>((packed >> 16) & 1);
-    const int key = running_ ? FindReportedKey(settings_, keyCode, modifiers) : -1;
-    if (key < 0) {
-        // The program's own Caps Lock entry, or a key removed meanwhile.
-        if (IsToggleKeyCode(keyCode))
-            LockState(keyCode) = state;
-    } else {
-        const KeySetting &setting = settings_.keys[static_cast<size_t>(key)];
-        int32_t &last = StateOf(static_cast<size_t>(key));
+    const std::vector<size_t> keys =
+        running_ ? KeysOfReport(settings_, keyCode, modifiers, state) : std::vector<size_t>();
+    // The program's own entries (Caps Lock followed, a key's release) and
+    // keys removed meanwhile have no key of their own; a lock key's state
+    // is the key's whichever entry reported it.
+    if (keys.empty() && IsToggleKeyCode(keyCode))
+        LockState(keyCode) = state;
+    for (size_t key : keys) {
+        const KeySetting &setting = settings_.keys[key];
+        int32_t &last = StateOf(key);
         const bool indicate = ShouldIndicate(setting, last, state);
         const bool changed = last != state;
         last = state;
         if (indicate)
-            Indicate(static_cast<size_t>(key), state, static_cast<LONG>(number));
+            Indicate(key, state, static_cast<LONG>(number));
         else if (changed && setting.hasIcon)
-            trayStale_[static_cast<size_t>(key)] = true;
+            trayStale_[key] = true;
     }
     if (!pending_) {
         pending_ = true;

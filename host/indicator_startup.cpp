@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "common/virtual_keys.h"
+#include "hook/companion/companion_protocol.h"
 #include "host/resources/resource_ids.h"
 #include "host/settings_file.h"
 
@@ -13,9 +14,10 @@ namespace tolvar {
 
 namespace {
 
-// Every key a settings file may hold, and the entry the Caps Lock display
-// may add: fixed, so that the channel never has to grow.
-const size_t kChannelCapacity = kMaxKeys + 1;
+// Every key a settings file may hold, their release entries and the entry
+// the Caps Lock display may add: fixed, so that the channel never has to
+// grow.
+const size_t kChannelCapacity = KeyTableCapacity(kMaxKeys);
 // Tolvar.exe's mark in the channel's host bytes: a channel that carries it
 // while no Tolvar runs was left by one that ended without removing its hook.
 const uint8_t kChannelMark[3] = {'T', 'l', 'v'};
@@ -111,6 +113,24 @@ void Indicator::TurnNumLockOn()
     SendInput(2, inputs, sizeof inputs[0]);
 }
 
+void Indicator::StartCompanion()
+{
+    // On 64-bit Windows most programs are 64-bit, and the 32-bit hook
+    // library cannot enter them: the companion's 64-bit hook does.
+    if (!RunningOnWow64())
+        return;
+    std::string problem;
+    if (!companion_.Start(BesideProgram(TV_COMPANION_EXE), &problem))
+        notices_.push_back(CompanionNotice(problem));
+}
+
+std::string Indicator::CompanionNotice(const std::string &problem)
+{
+    return "Tolvar cannot see keys typed into 64-bit programs:\n" + problem +
+           ".\n\nKeys typed into 32-bit programs are still indicated. Reinstalling "
+           "Tolvar restores the missing part.";
+}
+
 int Indicator::ExpectedDemoIndications() const
 {
     int expected = 0;
@@ -192,11 +212,12 @@ bool Indicator::StartUp()
     RefreshTray();
     UpdateCapsLockDisplay();
 
-    // The hook last: from here on reports arrive, and everything they touch
-    // exists.
-    hook_.SetHook();
-    hookSet_ = true;
-    if (!channel_.block()->hookHandle)
+    // The hooks last: from here on reports arrive, and everything they touch
+    // exists. The 64-bit companion first, so that its end is watched from
+    // the moment the hook thread runs.
+    StartCompanion();
+    if (!hookThread_.Start(&hook_, companion_.process(), window_, kMsgCompanionEnded) ||
+        !channel_.block()->hookHandle)
         return Fail("Tolvar cannot install its keyboard hook.\n" + SystemMessage(GetLastError()));
     running_ = true;
 
@@ -211,11 +232,10 @@ bool Indicator::StartUp()
 void Indicator::ShutDown()
 {
     running_ = false;
-    // The hook goes before the objects it uses; reports that entered just
+    // The hooks go before the objects they use; reports that entered just
     // before are still answered by the listener as it stops.
-    if (hookSet_)
-        hook_.KillHook();
-    hookSet_ = false;
+    companion_.Stop();
+    hookThread_.Stop();
     listener_.Stop();
     hook_.Unload();
     channel_.Close();

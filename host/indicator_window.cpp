@@ -3,6 +3,7 @@
 
 #include <shellapi.h>
 
+#include "hook/companion/companion_protocol.h"
 #include "host/settings_file.h"
 
 namespace tolvar {
@@ -53,6 +54,9 @@ LRESULT Indicator::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case kMsgStarted:
         OnStarted();
         return 0;
+    case kMsgCompanionEnded:
+        OnCompanionEnded();
+        return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
         return 0;
@@ -80,6 +84,13 @@ void Indicator::OnStarted()
         options_.ShowSplash(window_);
         AfterModalLoop();
     }
+}
+
+void Indicator::OnCompanionEnded()
+{
+    if (!running_ || quitting_)
+        return;
+    Warn(CompanionNotice(std::string(TV_COMPANION_EXE) + " stopped: " + companion_.EndReason()));
 }
 
 void Indicator::OnTray(UINT mouseMessage)

@@ -141,33 +141,46 @@ void TakeSwitches(const KeyCollectionHeader &header, Settings *settings)
     settings->addToStartup = header.addToStartup != 0;
 }
 
+namespace {
+
+KeyTableEntry MakeEntry(int32_t keyCode, uint8_t modifiers)
+{
+    KeyTableEntry entry;
+    memset(&entry, 0, sizeof entry);
+    entry.keyCode = keyCode;
+    entry.modifiers = modifiers;
+    return entry;
+}
+
+bool HasAnyModifiersEntry(const std::vector<KeyTableEntry> &table, int32_t keyCode)
+{
+    for (const KeyTableEntry &entry : table)
+        if (entry.keyCode == keyCode && entry.modifiers == TV_MOD_ANY_MODIFIERS)
+            return true;
+    return false;
+}
+
+}  // namespace
+
 std::vector<KeyTableEntry> BuildKeyTable(const Settings &settings, size_t capacity,
                                          bool trackCapsLock)
 {
     std::vector<KeyTableEntry> table;
-    bool capsCovered = false;
-    for (const KeySetting &key : settings.keys) {
-        if (!key.active)
-            continue;
-        if (key.keyCode == kVkCapital && key.modifiers == TV_MOD_ANY_MODIFIERS)
-            capsCovered = true;
-        KeyTableEntry entry;
-        memset(&entry, 0, sizeof entry);
-        entry.keyCode = key.keyCode;
-        entry.modifiers = key.modifiers;
-        table.push_back(entry);
-    }
-    const bool addCaps = trackCapsLock && !capsCovered && capacity > 0;
+    for (const KeySetting &key : settings.keys)
+        if (key.active)
+            table.push_back(MakeEntry(key.keyCode, key.modifiers));
+    const bool addCaps = trackCapsLock && capacity > 0 && !HasAnyModifiersEntry(table, kVkCapital);
     const size_t room = addCaps ? capacity - 1 : capacity;
     if (table.size() > room)
         table.resize(room);
-    if (addCaps) {
-        KeyTableEntry entry;
-        memset(&entry, 0, sizeof entry);
-        entry.keyCode = kVkCapital;
-        entry.modifiers = TV_MOD_ANY_MODIFIERS;
-        table.push_back(entry);
+    const size_t keys = table.size();
+    for (size_t i = 0; i < keys && table.size() < room; ++i) {
+        const int32_t keyCode = table[i].keyCode;
+        if (!IsToggleKeyCode(keyCode) && !HasAnyModifiersEntry(table, keyCode))
+            table.push_back(MakeEntry(keyCode, TV_MOD_ANY_MODIFIERS));
     }
+    if (addCaps)
+        table.push_back(MakeEntry(kVkCapital, TV_MOD_ANY_MODIFIERS));
     return table;
 }
 
@@ -179,6 +192,21 @@ int FindReportedKey(const Settings &settings, int32_t keyCode, uint8_t modifiers
             return static_cast<int>(i);
     }
     return -1;
+}
+
+std::vector<size_t> KeysOfReport(const Settings &settings, int32_t keyCode, uint8_t modifiers,
+                                 int32_t state)
+{
+    std::vector<size_t> keys;
+    const bool release = state == 0 && !IsToggleKeyCode(keyCode);
+    for (size_t i = 0; i < settings.keys.size(); ++i) {
+        const KeySetting &key = settings.keys[i];
+        if (key.active && key.keyCode == keyCode && (release || key.modifiers == modifiers))
+            keys.push_back(i);
+    }
+    if (!release && keys.size() > 1)
+        keys.resize(1);  // the first key of the entry, as FindReportedKey
+    return keys;
 }
 
 }  // namespace tolvar

@@ -89,16 +89,32 @@ bool NormalizeKey(KeySetting *key);
 KeyCollectionHeader ToHeader(const Settings &settings);
 void TakeSwitches(const KeyCollectionHeader &header, Settings *settings);
 
-// The table the hook library scans: the active keys in list order, at most
-// capacity entries. With trackCapsLock, a Caps Lock entry that matches any
-// modifiers is added at the end unless an active key already matches so,
-// so that the Caps Lock display follows the key even when it is not watched.
+// Entries the table may need: every key, one release entry per key, and
+// the Caps Lock entry.
+inline size_t KeyTableCapacity(size_t maxKeys) { return 2 * maxKeys + 1; }
+
+// The table the hook library scans: the active keys in list order, then for
+// every key code among them that is not a lock key and has no entry of its
+// own for any modifiers, one such entry, so that its release is reported
+// whatever modifiers are still held (a combination is often released after
+// its modifiers, and then matches none of its own entries); at most capacity
+// entries, the keys first. With trackCapsLock, a Caps Lock entry that
+// matches any modifiers is added at the end unless an active key already
+// matches so, so that the Caps Lock display follows the key even when it is
+// not watched.
 std::vector<KeyTableEntry> BuildKeyTable(const Settings &settings, size_t capacity,
                                          bool trackCapsLock);
 
 // The first active key that a report of this table entry belongs to, or -1
 // (an entry the program added for itself, or a key removed meanwhile).
 int FindReportedKey(const Settings &settings, int32_t keyCode, uint8_t modifiers);
+
+// The keys whose state a report changes: the key its entry belongs to, and,
+// for the release of a key that is not a lock key, every active key with
+// that key code: a release of the key is the release of each combination
+// with it, whichever entry reported it. In list order.
+std::vector<size_t> KeysOfReport(const Settings &settings, int32_t keyCode, uint8_t modifiers,
+                                 int32_t state);
 
 }  // namespace tolvar
 

@@ -3,7 +3,9 @@
 # configurations and the release packages, and runs every test - native tests
 # under ASan/UBSan, the fuzz smoke run, the checks of the built and packaged
 # binaries, and the Windows tests under Wine on private Xvfb displays (the
-# packages among them, each unpacked or installed into a fresh prefix).
+# packages among them, each unpacked or installed into a fresh prefix): in
+# 32-bit prefixes, then in a 64-bit (WoW64) prefix where 32-bit and 64-bit
+# programs run side by side.
 #
 #   scripts/test.sh                      everything
 #   TOLVAR_TESTS=native scripts/test.sh  native tests only
@@ -64,7 +66,7 @@ if [ "$which" != native ]; then
   fi
 
   # Checks of the built binaries that need no Wine.
-  ctest --test-dir "$build/win32" -LE wine --output-on-failure ${CTEST_ARGS:-} \
+  ctest --test-dir "$build/win32" -LE 'wine|wow64' --output-on-failure ${CTEST_ARGS:-} \
     2>&1 | tee "$build/win32-static-tests.log" || status=1
   count "$build/win32-static-tests.log"
 
@@ -78,35 +80,54 @@ if [ "$which" != native ]; then
     [ -z "$quarantined" ] ||
       echo "not run (quarantined, TOLVAR_QUARANTINED=1 runs them): $quarantined"
   fi
-  mapfile -t wine_tests < <(ctest --test-dir "$build/win32" -N -L wine "${exclude[@]}" ${CTEST_ARGS:-} |
-                            sed -n 's/^ *Test *#[0-9]*: *//p')
+  list_tests() { # the tests of one label, without the excluded ones
+    ctest --test-dir "$build/win32" -N -L "$1" "${exclude[@]}" ${CTEST_ARGS:-} |
+      sed -n 's/^ *Test *#[0-9]*: *//p'
+  }
+  mapfile -t wine_tests < <(list_tests '^wine$')
+  mapfile -t wow64_tests < <(list_tests '^wow64$')
   . "$root/scripts/wine-env.sh"
   wine_minutes=${TOLVAR_WINE_MINUTES:-30}
+  # Runs the named tests of label $2 in a world of architecture $3 under
+  # run folder $4, logging into $1.
+  run_world() {
+    local log=$1 label=$2 arch=$3 dir=$4 regex
+    shift 4
+    regex="^($(IFS='|'; echo "$*"))\$"
+    (
+      . "$root/scripts/wine-session.sh"
+      trap wine_session_stop EXIT
+      wine_session_start "$dir" "$arch"
+      timeout --kill-after=30 "${wine_minutes}m" \
+        ctest --test-dir "$build/win32" -L "$label" -R "$regex" --output-on-failure
+    ) > "$log" 2>&1
+  }
   pids=()
+  worlds=()
   for ((s = 0; s < sessions; s++)); do
     share=()
     for ((i = s; i < ${#wine_tests[@]}; i += sessions)); do share+=("${wine_tests[i]}"); done
     [ ${#share[@]} -gt 0 ] || continue
-    regex="^($(IFS='|'; echo "${share[*]}"))\$"
-    (
-      . "$root/scripts/wine-session.sh"
-      trap wine_session_stop EXIT
-      wine_session_start "$build/win32/wine-run-$s"
-      timeout --kill-after=30 "${wine_minutes}m" \
-        ctest --test-dir "$build/win32" -L wine -R "$regex" --output-on-failure
-    ) > "$build/win32-tests-$s.log" 2>&1 &
+    run_world "$build/win32-tests-$s.log" '^wine$' win32 "$build/win32/wine-run-$s" "${share[@]}" &
     pids+=($!)
+    worlds+=("$build/win32-tests-$s.log")
   done
   wine_status=0
   for pid in "${pids[@]}"; do wait "$pid" || wine_status=1; done
+  # The 64-bit world after the 32-bit ones: global hooks of one world never
+  # meet another's, but the machine's two cores are enough for one at a time.
+  if [ ${#wow64_tests[@]} -gt 0 ]; then
+    run_world "$build/wow64-tests.log" '^wow64$' win64 "$build/win32/wine-run-wow64" "${wow64_tests[@]}" ||
+      wine_status=1
+    worlds+=("$build/wow64-tests.log")
+  fi
   [ $wine_status = 0 ] || status=1
-  for ((s = 0; s < sessions; s++)); do
-    log="$build/win32-tests-$s.log"
+  for log in "${worlds[@]}"; do
     [ -f "$log" ] || continue
-    echo "==== Wine world $s"; cat "$log"
+    echo "==== Wine world $(basename "$log" .log)"; cat "$log"
     count "$log"
     if ! grep -qE '[0-9]+% tests passed, ' "$log"; then
-      echo "Wine world $s did not finish its tests"
+      echo "Wine world $(basename "$log" .log) did not finish its tests"
       failed=$((failed + 1)); status=1
     fi
   done

@@ -2,9 +2,11 @@
 # A long-lived Wine session for a developer, so that iterating on one Windows
 # test does not pay for a fresh prefix and Wine's service start-up each time.
 #
-#   scripts/wine-dev.sh start NAME   prefix copy, Xvfb and a warm wineserver
-#                                    under /tmp/wine-dev-NAME; prints the file
-#                                    to source: . /tmp/wine-dev-NAME/env
+#   scripts/wine-dev.sh start NAME [win64]
+#                                    prefix copy, Xvfb and a warm wineserver
+#                                    under /tmp/wine-dev-NAME (a 64-bit prefix
+#                                    with win64); prints the file to source:
+#                                    . /tmp/wine-dev-NAME/env
 #   scripts/wine-dev.sh stop NAME    ends that session's wineserver and Xvfb
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -14,9 +16,9 @@ dir=/tmp/wine-dev-$name
 case $cmd in
 start)
   . "$here/wine-session.sh"
-  wine_session_start "$dir"
+  wine_session_start "$dir" "${3:-win32}"
   {
-    echo "export WINEPREFIX='$WINEPREFIX' DISPLAY='$DISPLAY' HOME='$HOME'"
+    echo "export WINEPREFIX='$WINEPREFIX' DISPLAY='$DISPLAY' HOME='$HOME' TOLVAR_WINEARCH='$TOLVAR_WINEARCH'"
     echo ". '$here/wine-env.sh'"
   } > "$dir/env"
   echo "$_ws_xvfb_pid" > "$dir/xvfb.pid"

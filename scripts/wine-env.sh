@@ -4,7 +4,10 @@
 #   mscoree,mshtml=       no Mono or Gecko installer
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="winedbg.exe=d;winemenubuilder.exe=d;mscoree,mshtml="
-export WINEARCH=win32
+# A run's world is a 32-bit prefix unless it says otherwise (TOLVAR_WINEARCH=
+# win64: a 64-bit prefix, where 32-bit and 64-bit programs run side by side).
+export TOLVAR_WINEARCH=${TOLVAR_WINEARCH:-win32}
+export WINEARCH=$TOLVAR_WINEARCH
 
 # True when 32-bit programs run natively (no emulator in between).
 tolvar_native_ia32() {

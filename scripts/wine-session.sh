@@ -1,9 +1,11 @@
 # Sourced: starts and stops the private Wine world of one test run.
 #
-#   wine_session_start RUN_DIR   template prefix (made once, cached), a fresh
+#   wine_session_start RUN_DIR [ARCH]
+#                                template prefix (made once, cached), a fresh
 #                                copy of it in RUN_DIR/prefix, an Xvfb display
 #                                of its own, a warm wineserver; exports
-#                                WINEPREFIX, DISPLAY and HOME for the run
+#                                WINEPREFIX, DISPLAY and HOME for the run.
+#                                ARCH: win32 (default) or win64 (WoW64)
 #   wine_session_stop            ends the wineserver and Xvfb it started
 #
 # The template lives outside the work tree (TOLVAR_WINE_CACHE, default
@@ -24,7 +26,7 @@ _ws_make_template() {
     tmp="$template.tmp.$$"
     rm -rf "$tmp"
     echo "wine-session: creating the template prefix $template (once; slow under emulation)"
-    WINEPREFIX="$tmp" timeout 40m wineboot -i </dev/null >/dev/null 2>&1 || true
+    WINEPREFIX="$tmp" WINEARCH="$TOLVAR_WINEARCH" timeout 40m wineboot -i </dev/null >/dev/null 2>&1 || true
     WINEPREFIX="$tmp" timeout 10m wineserver -w || true
     [ -f "$tmp/user.reg" ] || { echo "wine-session: wineboot failed" >&2; exit 1; }
     # No window manager runs under Xvfb: let Wine manage its windows itself,
@@ -44,8 +46,11 @@ REG
 
 wine_session_start() {
   local run_dir=$1 cache template dispfile n
+  export TOLVAR_WINEARCH=${2:-win32}
+  export WINEARCH=$TOLVAR_WINEARCH
   cache=${TOLVAR_WINE_CACHE:-$HOME/.cache/tolvar}
   template="$cache/prefix-$(wine --version | tr ' ()~' '____')"
+  [ "$TOLVAR_WINEARCH" = win32 ] || template="$template-$TOLVAR_WINEARCH"
   _ws_make_template "$template"
 
   mkdir -p "$run_dir"
@@ -89,7 +94,7 @@ REG
   # the program that starts them, and a test program that started them
   # would hand them its output pipe, which ctest then waits on for ever.
   timeout 20m wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-  echo "wine-session: prefix $WINEPREFIX, display $DISPLAY$(tolvar_native_ia32 || echo ', 32-bit code emulated by qemu')"
+  echo "wine-session: $TOLVAR_WINEARCH prefix $WINEPREFIX, display $DISPLAY$(tolvar_native_ia32 || echo ', 32-bit code emulated by qemu')"
 }
 
 wine_session_stop() {

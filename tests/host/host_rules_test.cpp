@@ -213,9 +213,17 @@ TEST(KeyTable, ActiveKeysInOrderWithCapsLockFollowedWhenAsked)
         size_t capacity;
         std::vector<std::pair<int32_t, uint8_t>> table;
     } const cases[] = {
-        {"plain", {{0x14, 0x80}, {'K', 5}}, false, 10, {{0x14, 0x80}, {'K', 5}}},
-        {"caps covered", {{0x14, 0x80}, {'K', 5}}, true, 10, {{0x14, 0x80}, {'K', 5}}},
-        {"caps added", {{'K', 5}, {0x14, 0x04}}, true, 10, {{'K', 5}, {0x14, 0x04}, {0x14, 0x80}}},
+        {"plain, with K's release entry", {{0x14, 0x80}, {'K', 5}}, false, 10,
+         {{0x14, 0x80}, {'K', 5}, {'K', 0x80}}},
+        {"caps covered", {{0x14, 0x80}, {'K', 5}}, true, 10, {{0x14, 0x80}, {'K', 5}, {'K', 0x80}}},
+        {"caps added", {{'K', 5}, {0x14, 0x04}}, true, 10,
+         {{'K', 5}, {0x14, 0x04}, {'K', 0x80}, {0x14, 0x80}}},
+        {"one release entry per key code", {{'K', 5}, {'K', 1}, {'J', 0}}, false, 10,
+         {{'K', 5}, {'K', 1}, {'J', 0}, {'K', 0x80}, {'J', 0x80}}},
+        {"none beside an any-modifiers entry", {{'K', 5}, {'K', 0x80}}, false, 10, {{'K', 5}, {'K', 0x80}}},
+        {"none for lock keys", {{0x90, 1}, {0x91, 0}}, false, 10, {{0x90, 1}, {0x91, 0}}},
+        {"release entries where room is left", {{1, 0}, {2, 0}, {3, 0}}, false, 4,
+         {{1, 0}, {2, 0}, {3, 0}, {1, 0x80}}},
         {"cut to capacity", {{1, 0}, {2, 0}, {3, 0}}, false, 2, {{1, 0}, {2, 0}}},
         {"caps kept when cut", {{1, 0}, {2, 0}, {3, 0}}, true, 2, {{1, 0}, {0x14, 0x80}}},
         {"empty", {}, false, 10, {}},
@@ -241,6 +249,35 @@ TEST(KeyTable, ActiveKeysInOrderWithCapsLockFollowedWhenAsked)
     EXPECT_EQ(-1, FindReportedKey(s, 0x14, 0x80)) << "an inactive key reports nothing";
     EXPECT_EQ(1, FindReportedKey(s, 0x90, 0x80));
     EXPECT_EQ(-1, FindReportedKey(s, 0x90, 0x00)) << "modifiers are part of the key";
+}
+
+TEST(KeyTable, AReleaseReleasesEveryKeyWithItsKeyCode)
+{
+    Settings s;
+    for (auto k : std::vector<std::pair<int32_t, uint8_t>>{
+             {0x78, 5}, {0x78, 1}, {0x77, 5}, {0x14, 0x80}, {0x14, 1}, {0x78, 5}}) {
+        KeySetting key;
+        key.keyCode = k.first;
+        key.modifiers = k.second;
+        s.keys.push_back(key);
+    }
+    s.keys[4].active = false;
+    struct {
+        const char *what;
+        int32_t keyCode;
+        uint8_t modifiers;
+        int32_t state;
+        std::vector<size_t> keys;
+    } const cases[] = {
+        {"press of Ctrl+Shift+F9", 0x78, 5, 1, {0}},
+        {"its release, in order", 0x78, 5, 0, {0, 1, 5}},
+        {"F9 released after its modifiers", 0x78, 0x80, 0, {0, 1, 5}},
+        {"F9 pressed alone: no key", 0x78, 0x80, 1, {}},
+        {"Caps Lock off: a state, not a release", 0x14, 0x80, 0, {3}},
+        {"an unknown key", 0x41, 0, 0, {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.keys, KeysOfReport(s, c.keyCode, c.modifiers, c.state)) << c.what;
 }
 
 TEST(Indication, ToggleKeysShowEachChangeOtherKeysEachPress)

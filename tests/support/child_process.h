@@ -20,6 +20,7 @@ public:
     // Starts commandLine with its output in outputPath (created anew).
     bool Start(const std::string &commandLine, const std::string &outputPath);
     DWORD Id() const { return info_.dwProcessId; }
+    DWORD MainThreadId() const { return info_.dwThreadId; }
     HANDLE Handle() const { return info_.hProcess; }
     // Everything the process wrote so far.
     std::string Output() const;

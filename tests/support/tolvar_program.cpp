@@ -178,6 +178,12 @@ HWND TolvarProgram::Window() const
     return nullptr;
 }
 
+bool TolvarProgram::Kill()
+{
+    return process_ && TerminateProcess(process_->Handle(), 9) &&
+           WaitForSingleObject(process_->Handle(), kWaitMs) == WAIT_OBJECT_0;
+}
+
 bool TolvarProgram::Exit(DWORD *code)
 {
     HWND window = Window();

@@ -40,6 +40,10 @@ public:
     bool Exit(DWORD *code);
     bool WaitExit(DWORD *code);
     DWORD pid() const { return process_ ? process_->Id() : 0; }
+    // The thread that runs its window.
+    DWORD windowThreadId() const { return process_ ? process_->MainThreadId() : 0; }
+    // Ends it at once, as the task manager's "End task" does.
+    bool Kill();
     bool running() const;
 
 private:
