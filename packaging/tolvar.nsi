@@ -29,6 +29,9 @@ SetDateSave off
 ; The object by which the running program keeps itself to one instance per
 ; session (host/single_instance.cpp).
 !define INSTANCE_MUTEX "Local\Tolvar.Indicator.Instance"
+; Held by the 64-bit companion while it runs (hook/companion/companion_protocol.h);
+; it ends with the program, a moment after it.
+!define COMPANION_MUTEX "Local\Tolvar.Hook64.Running"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -67,7 +70,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) the Tolvar authors"
 ; Waits until Tolvar does not run: its files are in use while it does. The
 ; installed program's --exit asks a running one to end (a silent run does so
 ; without asking); failing that, the user is asked to end it, and a silent run
-; gives up with exit code 2.
+; gives up with exit code 2. Then up to 10 s for its 64-bit companion, which
+; ends with it.
 !macro WaitUntilNotRunning un
 Function ${un}WaitUntilNotRunning
   StrCpy $1 0
@@ -93,6 +97,18 @@ Function ${un}WaitUntilNotRunning
     SetErrorLevel 2
     Quit
     again:
+  ${Loop}
+  ; The companion ends with the program; its files are in use until it has.
+  StrCpy $1 0
+  ${Do}
+    System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${COMPANION_MUTEX}") i .r0'
+    ${If} $0 = 0
+    ${OrIf} $1 >= 100
+      ${Break}
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(i r0)'
+    Sleep 100
+    IntOp $1 $1 + 1
   ${Loop}
 FunctionEnd
 !macroend

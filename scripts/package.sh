@@ -2,7 +2,8 @@
 # Builds the release and writes its artefacts:
 #
 #   Tolvar-<version>-win32.zip   the folder Tolvar/ as a user unpacks it: the
-#                                program, both libraries, Icons/, Sounds/,
+#                                program, both libraries, the 64-bit
+#                                companion, Icons/, Sounds/,
 #                                Schemes/ (with a sample scheme), README.txt,
 #                                LICENSE.txt
 #   Tolvar-<version>-setup.exe   the per-user installer of the same files
@@ -54,9 +55,11 @@ mkdir -p "$app/Icons" "$app/Sounds" "$app/Schemes" "$work/scratch"
 # Text for users: Windows line ends, the version filled in.
 crlf() { sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$1" > "$2"; }
 
-# The program, both libraries and the user guide that the tray's Help opens.
+# The program, both libraries, the 64-bit companion (its hook library and
+# the program that installs it on 64-bit Windows) and the user guide that
+# the tray's Help opens.
 install -m 0644 "$win32/bin/Tolvar.exe" "$win32/bin/Tolvar.dll" "$win32/bin/TolvarEx.dll" \
-  "$win32/bin/Tolvar.html" "$app/"
+  "$win32/bin/TolvarEx64.dll" "$win32/bin/TolvarHook64.exe" "$win32/bin/Tolvar.html" "$app/"
 crlf "$root/packaging/README.txt" "$app/README.txt"
 crlf "$root/LICENSE.txt" "$app/LICENSE.txt"
 # The program's own icons and sounds, as files to pick in the options.

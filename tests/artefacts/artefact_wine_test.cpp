@@ -18,6 +18,7 @@
 #include "support/keyboard.h"
 #include "support/polling.h"
 #include "support/tolvar_program.h"
+#include "hook/hook_registry.h"
 #include "tolvar/tolvar_host.h"
 
 namespace {
@@ -151,6 +152,25 @@ bool HookInstalled()
     return hooked;
 }
 
+// On 64-bit Windows (a 64-bit prefix): the 64-bit companion's hook, which
+// the hook registry names once it is installed.
+bool CompanionHookInstalledWhereNeeded()
+{
+    BOOL wow64 = FALSE;
+    if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64)
+        return true;
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, TV_HOOK_REGISTRY_NAME);
+    if (!mapping)
+        return false;
+    const auto *registry = static_cast<const tolvar::HookRegistry *>(
+        MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(tolvar::HookRegistry)));
+    const bool installed = registry && registry->slots[tolvar::kHook64].hookHandle != 0;
+    if (registry)
+        UnmapViewOfFile(registry);
+    CloseHandle(mapping);
+    return installed;
+}
+
 // The last Caps Lock line of the --log file ("0xKK 0xMM <state> "<name>"
 // icon=... sound=..." after the milliseconds) says state, and shows an icon.
 bool CapsLockShows(const std::string &log, unsigned state)
@@ -209,6 +229,7 @@ void ExpectCapsLockIndicated(const KeyTarget &target, const std::string &program
     ASSERT_TRUE(tolvar.Start("\"" + program + "\" --no-splash --log \"" + log + "\"",
                              runDir + "\\" + name + ".out"));
     ASSERT_TRUE(WaitFor(HookInstalled, kWaitMs)) << program << " installed no hook";
+    ASSERT_TRUE(WaitFor(CompanionHookInstalledWhereNeeded, kWaitMs)) << "no 64-bit companion";
 
     ASSERT_TRUE(target.Focus());
     tolvar_test::TapKey(VK_CAPITAL);
@@ -225,8 +246,8 @@ void ExpectCapsLockIndicated(const KeyTarget &target, const std::string &program
 
 // The files every Tolvar folder holds, as the package lays them out.
 const char *const kProgramFiles[] = {
-    "Tolvar.exe",  "Tolvar.dll",  "TolvarEx.dll",          "Tolvar.html",
-    "README.txt",  "LICENSE.txt", "Schemes\\Lock Keys.tvs",
+    "Tolvar.exe",  "Tolvar.dll",  "TolvarEx.dll", "TolvarEx64.dll", "TolvarHook64.exe",
+    "Tolvar.html", "README.txt",  "LICENSE.txt",  "Schemes\\Lock Keys.tvs",
 };
 
 // ---- the zip ------------------------------------------------------------------

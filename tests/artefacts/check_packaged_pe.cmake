@@ -1,4 +1,5 @@
-# Unpacks the release zip and runs the PE table check on both DLLs in it:
+# Unpacks the release zip and runs the PE table check on both DLLs in it, and
+# on the 64-bit hook library and companion (-DOBJDUMP64, -DCOMPANION_IMPORTS):
 #   cmake -DZIP=... -DWORK=... -DOBJDUMP=... -DCHECK=check_pe_tables.cmake
 #         -DTolvarEx_EXPORTS=... -DTolvarEx_IMPORTS=... -DTolvar_EXPORTS=...
 #         -DTolvar_IMPORTS=... -P check_packaged_pe.cmake
@@ -19,5 +20,20 @@ foreach(dll TolvarEx Tolvar)
                   RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "${dll}.dll as packaged fails its PE table check")
+  endif()
+endforeach()
+foreach(file TolvarEx64.dll TolvarHook64.exe)
+  if(file STREQUAL "TolvarEx64.dll")
+    set(exports "${TolvarEx_EXPORTS}")
+    set(imports "${TolvarEx_IMPORTS}")
+  else()
+    set(exports "")
+    set(imports "${COMPANION_IMPORTS}")
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${OBJDUMP64} -DDLL=${WORK}/Tolvar/${file}
+                          "-DEXPORTS=${exports}" "-DALLOWED_IMPORTS=${imports}" -P ${CHECK}
+                  RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${file} as packaged fails its PE table check")
   endif()
 endforeach()

@@ -7,21 +7,22 @@
 #       sees Tolvar.exe, started from there, indicate Caps Lock. Then nothing
 #       on drive C or in the registry may differ from before, except inside
 #       the unpacked folder and the settings place (%APPDATA%\Tolvar).
-#   run_artefact_test.sh installer SETUP DRIVER VERSION
+#   run_artefact_test.sh installer SETUP DRIVER VERSION [win64]
 #       the driver installs silently, checks the entries, sees the installed
-#       program indicate, and uninstalls silently.
+#       program indicate, and uninstalls silently; with win64 in a 64-bit
+#       prefix, where the program also runs its 64-bit companion.
 #
 # DRIVER is artefact_wine_test.exe (artefact_wine_test.cpp says what it checks).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-mode=$1 artefact=$2 driver=$3 version=$4
+mode=$1 artefact=$2 driver=$3 version=$4 arch=${5:-win32}
 [ -f "$artefact" ] || { echo "$artefact is missing: scripts/package.sh makes it" >&2; exit 1; }
-run="$(cd "$(dirname "$driver")/.." && pwd)/artefact-$mode"
+run="$(cd "$(dirname "$driver")/.." && pwd)/artefact-$mode-$arch"
 
 . "$root/scripts/wine-session.sh"
 trap wine_session_stop EXIT
-wine_session_start "$run"
+wine_session_start "$run" "$arch"
 
 # Wine shows the root of the Linux file system as drive Z.
 windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
