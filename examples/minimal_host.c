@@ -10,21 +10,24 @@
  * The host's duties, in the order this file performs them:
  *   1. create the four named objects of the key-event channel and write the
  *      table of watched keys into its mapping;
- *   2. only then load TolvarEx.dll, and call SetHook from a thread that keeps
- *      pumping messages;
+ *   2. only then load TolvarEx.dll, and call SetHook and KillHook from a
+ *      thread of their own that does nothing else but pump messages; on
+ *      64-bit Windows, also start TolvarHook64.exe, the 64-bit companion, so
+ *      that keys typed into 64-bit programs are reported too;
  *   3. answer every report on a thread of its own;
  *   4. load Tolvar.dll and call InitDLL once;
  *   5. open the options dialog with a load and a save callback that exchange
  *      the keys through the KeyCollection;
- *   6. call KillHook before closing the channel.
+ *   6. end the companion and call KillHook before closing the channel.
  *
  * Build it with MinGW-w64 (32-bit):
  *     i686-w64-mingw32-gcc -O2 -I include examples/minimal_host.c -o minimal_host.exe
  * or with Microsoft's compiler for x86:
  *     cl /O2 /I include examples\minimal_host.c user32.lib
- * and run it from the folder that holds TolvarEx.dll and Tolvar.dll. It is a
- * console program so that its report lines are there to read; close its
- * window to end it.
+ * and run it from the folder that holds TolvarEx.dll and Tolvar.dll (and, for
+ * 64-bit Windows, TolvarEx64.dll and TolvarHook64.exe). It is a console
+ * program so that its report lines are there to read; close its window to
+ * end it.
  */
 #include <stdarg.h>
 #include <windows.h>
@@ -48,9 +51,13 @@ typedef struct Host {
     HANDLE mapping, mutex, matchEvent, readyEvent;
     KeyEventChannel *channel;
 
-    /* the libraries (duties 2 and 4) */
+    /* the libraries (duties 2 and 4), the thread that holds the hook and
+     * the 64-bit companion */
     HMODULE hookLibrary, optionsLibrary;
     TvHookProc setHook, killHook;
+    HANDLE hookThread, hookSet;
+    DWORD hookThreadId;
+    PROCESS_INFORMATION companion;
     const OptionsEntryTable *options;
 
     /* the report thread (duty 3) and the window it tells */
@@ -153,6 +160,74 @@ static BOOL LoadHookLibrary(Host *h)
     h->setHook = (TvHookProc)GetProcAddress(h->hookLibrary, TV_SET_HOOK_EXPORT);
     h->killHook = (TvHookProc)GetProcAddress(h->hookLibrary, TV_KILL_HOOK_EXPORT);
     return h->setHook && h->killHook;
+}
+
+/* The hook's own thread. On 64-bit Windows the system runs the 32-bit hook
+ * for 64-bit programs on the thread that called SetHook, and their keys wait
+ * until it does: so that thread does nothing else but pump messages, never
+ * a dialog, a file or a wait. It removes the hook when told to quit. */
+static DWORD WINAPI HookThread(void *context)
+{
+    Host *h = (Host *)context;
+    MSG message;
+    PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE); /* its queue, before anyone posts */
+    h->setHook();
+    SetEvent(h->hookSet);
+    while (GetMessageA(&message, NULL, 0, 0) > 0)
+        DispatchMessageA(&message);
+    h->killHook();
+    return 0;
+}
+
+static BOOL StartHookThread(Host *h)
+{
+    h->hookSet = CreateEventA(NULL, TRUE, FALSE, NULL);
+    if (!h->hookSet)
+        return FALSE;
+    h->hookThread = CreateThread(NULL, 0, HookThread, h, 0, &h->hookThreadId);
+    if (h->hookThread)
+        WaitForSingleObject(h->hookSet, INFINITE);
+    return h->hookThread && h->channel->hookHandle;
+}
+
+/* On 64-bit Windows the 32-bit hook library cannot enter 64-bit programs, the
+ * ones people mostly type into. TolvarHook64.exe, started with this process's
+ * id, installs TolvarEx64.dll's hook, which reports into the same channel; it
+ * ends when this process ends or when its thread is told to quit. Without it
+ * the host still works, for 32-bit programs. */
+static void StartCompanion(Host *h)
+{
+    typedef BOOL(WINAPI * IsWow64ProcessProc)(HANDLE, BOOL *);
+    IsWow64ProcessProc isWow64 = (IsWow64ProcessProc)(void (*)(void))GetProcAddress(
+        GetModuleHandleA("kernel32.dll"), "IsWow64Process");
+    BOOL wow64 = FALSE;
+    char commandLine[64];
+    STARTUPINFOA startup;
+    if (!isWow64 || !isWow64(GetCurrentProcess(), &wow64) || !wow64)
+        return;
+    wsprintfA(commandLine, "TolvarHook64.exe --host %lu", GetCurrentProcessId());
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    /* Found beside this program first, as TolvarEx.dll is. */
+    if (!CreateProcessA(NULL, commandLine, NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                        &h->companion)) {
+        Print("64-bit programs are not watched: TolvarHook64.exe cannot start\r\n");
+        return;
+    }
+    /* It waits for messages once its hook is in place, or ends at once. */
+    WaitForInputIdle(h->companion.hProcess, 30000);
+    Print("64-bit companion %s\r\n",
+          WaitForSingleObject(h->companion.hProcess, 0) == WAIT_TIMEOUT ? "running" : "ended");
+}
+
+static void StopCompanion(Host *h)
+{
+    if (!h->companion.hProcess)
+        return;
+    PostThreadMessageA(h->companion.dwThreadId, WM_QUIT, 0, 0);
+    WaitForSingleObject(h->companion.hProcess, 5000);
+    CloseHandle(h->companion.hProcess);
+    CloseHandle(h->companion.hThread);
 }
 
 /* ---- 3. Answering reports --------------------------------------------------- */
@@ -261,8 +336,8 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
 {
     switch (message) {
     case WM_COMMAND:
-        /* The dialog runs modally on this thread and keeps pumping messages,
-         * so the hook installed from this thread keeps working meanwhile. */
+        /* The dialog runs modally on this thread; the hook has a thread of
+         * its own, so nothing the dialog does holds up anybody's typing. */
         if (LOWORD(wParam) == ID_OPTIONS && host.options)
             host.options->ShowOptions(window, &host, LoadSettings, SaveSettings);
         return 0;
@@ -305,15 +380,21 @@ static BOOL CreateHostWindow(Host *h, HINSTANCE instance)
 
 /* ---- 6. Closing ------------------------------------------------------------ */
 
-/* KillHook first, while the report thread still answers: a report that is
- * pending now must be answered, or its process waits for ever. Then the thread
- * stops and the channel closes. */
+/* The hooks first, while the report thread still answers: a report that is
+ * pending now must be answered, or its process waits for ever. The hook's
+ * thread calls KillHook when it quits. Then the report thread stops and the
+ * channel closes. */
 static void Shutdown(Host *h)
 {
-    if (h->killHook && h->channel && h->channel->hookHandle) {
-        h->killHook();
+    StopCompanion(h);
+    if (h->hookThread) {
+        PostThreadMessageA(h->hookThreadId, WM_QUIT, 0, 0);
+        WaitForSingleObject(h->hookThread, INFINITE);
+        CloseHandle(h->hookThread);
         Print("hook removed\r\n");
     }
+    if (h->hookSet)
+        CloseHandle(h->hookSet);
     if (h->reportThread) {
         SetEvent(h->stopEvent);
         WaitForSingleObject(h->reportThread, INFINITE);
@@ -368,7 +449,9 @@ int main(void)
         ? CreateThread(NULL, 0, ReportThread, &host, 0, NULL) : NULL;
     if (!host.reportThread)
         return Fail(&host, "The report thread cannot be started");
-    host.setHook(); /* from this thread, which pumps messages until the end */
+    if (!StartHookThread(&host))
+        return Fail(&host, "The keyboard hook cannot be installed");
+    StartCompanion(&host);
     /* 4. */
     LoadOptionsLibrary(&host);
     EnableWindow(GetDlgItem(host.window, ID_OPTIONS), host.options != NULL);

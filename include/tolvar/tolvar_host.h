@@ -20,13 +20,19 @@
  *      initially non-signalled ready event is the simple choice). Write
  *      entryCount and the entries; leave hookHandle 0.
  *   2. LoadLibrary("TolvarEx.dll") - this fails while the objects are missing -
- *      and call SetHook() from a thread that keeps pumping messages.
+ *      and call SetHook() and, at the end, KillHook() from a thread of their
+ *      own that does nothing else but pump messages: on 64-bit Windows the
+ *      system runs the hook for 64-bit programs on that thread, and their
+ *      keys wait until it does. There, also run "TolvarHook64.exe --host
+ *      <your process id>" from the folder of TolvarEx64.dll: it installs the
+ *      64-bit hook, which reports into the same channel, and ends with your
+ *      process or when its main thread gets WM_QUIT.
  *   3. On every signal of the match event, read matchedKeyCode,
  *      matchedModifiers and matchedState WITHOUT taking the mutex (the
  *      reporting thread holds it), act, then SetEvent(ready) exactly once.
  *      Do this on a thread that never receives keyboard input.
- *   4. Hold the mutex while rewriting entryCount or the entries, and call
- *      KillHook() before closing the objects.
+ *   4. Hold the mutex while rewriting entryCount or the entries; end the
+ *      companion and call KillHook() before closing the objects.
  *
  * The hook library opens the objects with these rights: the mapping with
  * FILE_MAP_ALL_ACCESS, the mutex and the ready event with SYNCHRONIZE, the

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "hook/hook_registry.h"
+#include "support/child_process.h"
 #include "support/emulation.h"
 #include "support/key_target.h"
 #include "support/keyboard.h"
@@ -320,4 +321,34 @@ TEST_F(World, AMissingCompanionIsReportedAndTolvarGoesOn)
     TapKey(VK_F8);
     ASSERT_TRUE(WaitLogLines(log_, 1));
     EXPECT_EQ(0u, LogLines(log_)[0].find("0x77 0x00 1 \"F8\""));
+}
+
+TEST_F(World, TheSdkExampleHostSeesBothProgramsToo)
+{
+    ChildProcess host;
+    ASSERT_TRUE(host.Start("\"" + TestBinFolder() + "\\minimal_host.exe\"", folder_ + "\\minimal_host.out"));
+    ASSERT_TRUE(WaitFor([&] { return host.Output().find("64-bit companion running") != std::string::npos; },
+                        kWaitMs, 20))
+        << host.Output();
+    for (KeyTarget *t : g_targets) {
+        ASSERT_TRUE(t->Focus()) << t->name();
+        TapKey(VK_CAPITAL);
+        TapKey(VK_CAPITAL);
+        ASSERT_TRUE(t->Type("1", kWaitMs)) << t->name();
+    }
+    auto reports = [&] {
+        const std::string out = host.Output();
+        int n = 0;
+        for (size_t at = out.find("\"Caps Lock\""); at != std::string::npos; at = out.find("\"Caps Lock\"", at + 1))
+            ++n;
+        return n;
+    };
+    // A press and a release each time, each reported once.
+    EXPECT_TRUE(WaitFor([&] { return reports() == 8; }, kWaitMs, 20)) << host.Output();
+    HWND window = FindProcessWindow(host.Id(), "TolvarMinimalHost", nullptr);
+    ASSERT_TRUE(window);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, host.WaitForExit(kWaitMs));
+    EXPECT_NE(std::string::npos, host.Output().find("hook removed")) << host.Output();
+    EXPECT_EQ(8, reports()) << host.Output();
 }

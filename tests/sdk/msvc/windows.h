@@ -83,6 +83,24 @@ typedef struct _MEMORY_BASIC_INFORMATION {
     DWORD Type;
 } MEMORY_BASIC_INFORMATION, *PMEMORY_BASIC_INFORMATION;
 
+typedef struct _PROCESS_INFORMATION {
+    HANDLE hProcess;
+    HANDLE hThread;
+    DWORD dwProcessId;
+    DWORD dwThreadId;
+} PROCESS_INFORMATION, *LPPROCESS_INFORMATION;
+
+typedef struct _STARTUPINFOA {
+    DWORD cb;
+    LPSTR lpReserved;
+    LPSTR lpDesktop;
+    LPSTR lpTitle;
+    DWORD dwX, dwY, dwXSize, dwYSize, dwXCountChars, dwYCountChars, dwFillAttribute, dwFlags;
+    WORD wShowWindow, cbReserved2;
+    BYTE *lpReserved2;
+    HANDLE hStdInput, hStdOutput, hStdError;
+} STARTUPINFOA, *LPSTARTUPINFOA;
+
 typedef struct tagPOINT {
     LONG x, y;
 } POINT;
@@ -113,6 +131,7 @@ typedef struct tagWNDCLASSA {
 #define FALSE 0
 #define INFINITE 0xFFFFFFFF
 #define WAIT_OBJECT_0 0
+#define WAIT_TIMEOUT 258L
 #define ERROR_ALREADY_EXISTS 183L
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 #define PAGE_READWRITE 0x04
@@ -120,8 +139,10 @@ typedef struct tagWNDCLASSA {
 #define STD_OUTPUT_HANDLE ((DWORD)-11)
 
 #define WM_DESTROY 0x0002
+#define WM_QUIT    0x0012
 #define WM_COMMAND 0x0111
 #define WM_APP     0x8000
+#define PM_NOREMOVE 0x0000
 #define LOWORD(l) ((WORD)(((UINT_PTR)(l)) & 0xffff))
 
 #define VK_CAPITAL 0x14
@@ -175,6 +196,11 @@ HMODULE WINAPI LoadLibraryA(LPCSTR name);
 BOOL WINAPI FreeLibrary(HMODULE module);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
+HANDLE WINAPI GetCurrentProcess(void);
+DWORD WINAPI GetCurrentProcessId(void);
+BOOL WINAPI CreateProcessA(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES process,
+                           LPSECURITY_ATTRIBUTES thread, BOOL inherit, DWORD flags, LPVOID environment,
+                           LPCSTR directory, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION info);
 
 /* user32 */
 int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...);
@@ -193,6 +219,9 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void WINAPI PostQuitMessage(int exitCode);
 BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT first, UINT last);
+BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT first, UINT last, UINT remove);
+BOOL WINAPI PostThreadMessageA(DWORD thread, UINT message, WPARAM wParam, LPARAM lParam);
+DWORD WINAPI WaitForInputIdle(HANDLE process, DWORD milliseconds);
 BOOL WINAPI TranslateMessage(const MSG *message);
 LRESULT WINAPI DispatchMessageA(const MSG *message);
 
