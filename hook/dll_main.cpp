@@ -19,10 +19,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
         // The hook registry is optional: without it the library works as
         // the channel alone says.
         tolvar::OpenHookRegistry();
+        tolvar::InitHookProcedure();
         tolvar::InitThreadHooks();
         return TRUE;
     case DLL_PROCESS_DETACH:
         tolvar::CloseThreadHooks();
+        tolvar::CloseHookProcedure();
         tolvar::CloseHookRegistry();
         tolvar::CloseChannel();
         return TRUE;

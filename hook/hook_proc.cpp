@@ -46,14 +46,20 @@ ModifierStates ReadHeldModifiers(void *)
 
 // Waits for object, or for the end of one of the hosts; true when object
 // was signalled (a mutex abandoned by a process that died holding it is
-// ours as well).
-bool WaitUnlessHostEnds(HANDLE object, const HostWatch &hosts)
+// ours as well). The wait reports the first of the objects that are set:
+// hostsFirst puts the hosts first, so that a host already gone is seen
+// before a free mutex; the ready event goes first, so that an answer that
+// came is always taken (a ready signal left set would answer the next
+// report before its host has read it).
+bool WaitUnlessHostEnds(HANDLE object, const HostWatch &hosts, bool hostsFirst)
 {
-    HANDLE waits[3] = {object, nullptr, nullptr};
+    HANDLE waits[3];
+    const DWORD at = hostsFirst ? hosts.count : 0;
+    waits[at] = object;
     for (DWORD i = 0; i < hosts.count; ++i)
-        waits[1 + i] = hosts.handles[i];
+        waits[hostsFirst ? i : 1 + i] = hosts.handles[i];
     const DWORD result = WaitForMultipleObjects(1 + hosts.count, waits, FALSE, INFINITE);
-    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0;
+    return result == WAIT_OBJECT_0 + at || result == WAIT_ABANDONED_0 + at;
 }
 
 // Runs with the channel mutex held: scan, and on a match report and wait for
@@ -80,7 +86,7 @@ void ScanAndReport(void *context)
     block->matchedModifiers = entry.modifiers;
     block->matchedState = ReportedState(event, toggled);
     SetEvent(c.matchEvent);
-    WaitUnlessHostEnds(c.readyEvent, *call.hosts);
+    WaitUnlessHostEnds(c.readyEvent, *call.hosts, false);
 }
 
 // Runs while a fault unwinds through the scan, so that a fault in one process
@@ -99,7 +105,7 @@ void ReportIfMatching(WPARAM wParam, LPARAM lParam)
     HostWatch hosts = WatchHosts();
     if (hosts.state == HostWatch::kNoHook || hosts.state == HostWatch::kEnded)
         return;
-    if (WaitUnlessHostEnds(g_channel.mutex, hosts)) {
+    if (WaitUnlessHostEnds(g_channel.mutex, hosts, true)) {
         ReportCall call{wParam, lParam, &hosts};
         RunWithUnwindAction(ScanAndReport, ReleaseChannelMutex, &call);
         ReleaseMutex(g_channel.mutex);
@@ -107,18 +113,61 @@ void ReportIfMatching(WPARAM wParam, LPARAM lParam)
     Release(&hosts);
 }
 
+// The event this thread is handing on, while it does. A hook chain can hold
+// this procedure more than once: Wine keeps the hook of a host that ended
+// without removing it (killed, say) beside the hook of the host that runs
+// now. The first call in the chain reports; the calls it leads to through
+// CallNextHookEx find their event here and only hand it on.
+DWORD g_eventSlots[2] = {TLS_OUT_OF_INDEXES, TLS_OUT_OF_INDEXES};  // lParam, wParam
+
+// wParam + 1: the slots hold 0 while no event is handed on.
+bool HandingOn(WPARAM wParam, LPARAM lParam)
+{
+    return g_eventSlots[1] != TLS_OUT_OF_INDEXES &&
+           TlsGetValue(g_eventSlots[1]) == reinterpret_cast<void *>(wParam + 1) &&
+           TlsGetValue(g_eventSlots[0]) == reinterpret_cast<void *>(lParam);
+}
+
+void SetHandingOn(WPARAM wParam, LPARAM lParam, bool on)
+{
+    if (g_eventSlots[1] == TLS_OUT_OF_INDEXES)
+        return;
+    TlsSetValue(g_eventSlots[0], reinterpret_cast<void *>(on ? lParam : 0));
+    TlsSetValue(g_eventSlots[1], reinterpret_cast<void *>(on ? wParam + 1 : 0));
+}
+
 }  // namespace
+
+void InitHookProcedure()
+{
+    g_eventSlots[0] = TlsAlloc();
+    g_eventSlots[1] = g_eventSlots[0] == TLS_OUT_OF_INDEXES ? TLS_OUT_OF_INDEXES : TlsAlloc();
+}
+
+void CloseHookProcedure()
+{
+    for (DWORD &slot : g_eventSlots) {
+        if (slot != TLS_OUT_OF_INDEXES)
+            TlsFree(slot);
+        slot = TLS_OUT_OF_INDEXES;
+    }
+}
 
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
     const ChannelState &c = g_channel;
-    if (code >= 0 && HasEntryForKey(ChannelTable(c.view), c.view->entryCount, c.entryCapacity,
-                                    static_cast<int32_t>(wParam)))
-        ReportIfMatching(wParam, lParam);
     // Every event is handed on unchanged. The 32-bit library passes the
     // handle SetHook stored in the block; the 64-bit one its own.
     const HHOOK next = kThisHookBitness == kHook32 ? BlockHookHandle(c.view) : RegisteredHookHandle();
-    return CallNextHookEx(next, code, wParam, lParam);
+    if (code < 0 || HandingOn(wParam, lParam))
+        return CallNextHookEx(next, code, wParam, lParam);
+    if (HasEntryForKey(ChannelTable(c.view), c.view->entryCount, c.entryCapacity,
+                       static_cast<int32_t>(wParam)))
+        ReportIfMatching(wParam, lParam);
+    SetHandingOn(wParam, lParam, true);
+    const LRESULT result = CallNextHookEx(next, code, wParam, lParam);
+    SetHandingOn(wParam, lParam, false);
+    return result;
 }
 
 }  // namespace tolvar

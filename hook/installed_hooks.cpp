@@ -115,7 +115,9 @@ bool Watch(const HookSlot &slot, HostWatch *watch)
     watch->handles[watch->count] = process;
     watch->transient[watch->count] = transient;
     ++watch->count;
-    return WaitForSingleObject(process, 0) != WAIT_OBJECT_0;
+    // An ended installer shows in the first wait, which puts the installers
+    // before the mutex: no extra call to ask now.
+    return true;
 }
 
 bool InstallerRuns(const HookSlot &slot)
@@ -123,7 +125,9 @@ bool InstallerRuns(const HookSlot &slot)
     if (slot.processId == 0)
         return false;
     HostWatch watch = {};
-    const bool runs = Watch(slot, &watch);
+    bool runs = Watch(slot, &watch);
+    if (runs && watch.count == 1)
+        runs = WaitForSingleObject(watch.handles[0], 0) != WAIT_OBJECT_0;
     Release(&watch);
     return runs;
 }

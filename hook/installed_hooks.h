@@ -37,8 +37,9 @@ HHOOK RegisteredHookHandle();
 struct HostWatch {
     enum State {
         kNoHook,   // the registry says no hook of this build is installed
-        kEnded,    // an installer has ended: nobody will answer
-        kRunning,  // handles[0 .. count) end with their processes
+        kEnded,    // an installer is known to have ended: nobody will answer
+        kRunning,  // handles[0 .. count) end with their processes (perhaps
+                   // already: the waits tell)
         kUnknown,  // no registry or no right to watch: wait as the channel says
     } state;
     HANDLE handles[2];

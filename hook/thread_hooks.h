@@ -21,6 +21,10 @@
 namespace tolvar {
 
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam);
+// The procedure's per-thread record of the event it hands on (DLL attach
+// and detach).
+void InitHookProcedure();
+void CloseHookProcedure();
 
 // True for the 64-bit library running under Wine.
 bool ThreadHooksNeeded();
