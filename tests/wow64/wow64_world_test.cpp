@@ -99,6 +99,38 @@ bool ProcessEnds(DWORD pid, DWORD ms)
     return ended;
 }
 
+// The SDK's example host, which prints every report it gets: Caps Lock
+// typed twice into each target, a press and a release each time, each
+// reported once.
+void ExpectTheSdkHostToReportEachKeyOnce(const std::string &folder)
+{
+    ChildProcess host;
+    ASSERT_TRUE(host.Start("\"" + TestBinFolder() + "\\minimal_host.exe\"", folder + "\\minimal_host.out"));
+    ASSERT_TRUE(WaitFor([&] { return host.Output().find("64-bit companion running") != std::string::npos; },
+                        kWaitMs, 20))
+        << host.Output();
+    for (KeyTarget *t : g_targets) {
+        ASSERT_TRUE(t->Focus()) << t->name();
+        TapKey(VK_CAPITAL);
+        TapKey(VK_CAPITAL);
+        ASSERT_TRUE(t->Type("1", kWaitMs)) << t->name();
+    }
+    auto reports = [&] {
+        const std::string out = host.Output();
+        int n = 0;
+        for (size_t at = out.find("\"Caps Lock\""); at != std::string::npos; at = out.find("\"Caps Lock\"", at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_TRUE(WaitFor([&] { return reports() == 8; }, kWaitMs, 20)) << host.Output();
+    HWND window = FindProcessWindow(host.Id(), "TolvarMinimalHost", nullptr);
+    ASSERT_TRUE(window);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, host.WaitForExit(kWaitMs));
+    EXPECT_NE(std::string::npos, host.Output().find("hook removed")) << host.Output();
+    EXPECT_EQ(8, reports()) << host.Output();
+}
+
 class World : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -302,16 +334,15 @@ TEST_F(World, AKilledTolvarHangsNothingAndItsCompanionEndsWithIt)
             EXPECT_LE(GetTickCount() - killedAt, 4 * PromptMs());
         }
     }
-    // Wine keeps the hooks of the killed programs in the chain; a new Tolvar
-    // still sees each key once.
+    // Wine keeps the hooks of the killed programs in the chain; the next
+    // host still gets each key once (the example host prints every report;
+    // Tolvar.exe would show a repeated report only once). It refuses a
+    // channel that names a hook: a Tolvar takes over the killed one's
+    // channel first and leaves it clean.
     StartTolvar();
-    for (KeyTarget *t : g_targets) {
-        ASSERT_TRUE(t->Focus()) << t->name();
-        TapKey(VK_F8);
-        ASSERT_TRUE(t->Type("1", kWaitMs)) << t->name();
-    }
-    ASSERT_TRUE(WaitLogLines(log_, 2));
-    EXPECT_EQ(2u, LogLines(log_).size());
+    DWORD code = 1;
+    ASSERT_TRUE(program_.Exit(&code));
+    ExpectTheSdkHostToReportEachKeyOnce(folder_);
 }
 
 TEST_F(World, AMissingCompanionIsReportedAndTolvarGoesOn)
@@ -335,30 +366,5 @@ TEST_F(World, AMissingCompanionIsReportedAndTolvarGoesOn)
 
 TEST_F(World, TheSdkExampleHostSeesBothProgramsToo)
 {
-    ChildProcess host;
-    ASSERT_TRUE(host.Start("\"" + TestBinFolder() + "\\minimal_host.exe\"", folder_ + "\\minimal_host.out"));
-    ASSERT_TRUE(WaitFor([&] { return host.Output().find("64-bit companion running") != std::string::npos; },
-                        kWaitMs, 20))
-        << host.Output();
-    for (KeyTarget *t : g_targets) {
-        ASSERT_TRUE(t->Focus()) << t->name();
-        TapKey(VK_CAPITAL);
-        TapKey(VK_CAPITAL);
-        ASSERT_TRUE(t->Type("1", kWaitMs)) << t->name();
-    }
-    auto reports = [&] {
-        const std::string out = host.Output();
-        int n = 0;
-        for (size_t at = out.find("\"Caps Lock\""); at != std::string::npos; at = out.find("\"Caps Lock\"", at + 1))
-            ++n;
-        return n;
-    };
-    // A press and a release each time, each reported once.
-    EXPECT_TRUE(WaitFor([&] { return reports() == 8; }, kWaitMs, 20)) << host.Output();
-    HWND window = FindProcessWindow(host.Id(), "TolvarMinimalHost", nullptr);
-    ASSERT_TRUE(window);
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, host.WaitForExit(kWaitMs));
-    EXPECT_NE(std::string::npos, host.Output().find("hook removed")) << host.Output();
-    EXPECT_EQ(8, reports()) << host.Output();
+    ExpectTheSdkHostToReportEachKeyOnce(folder_);
 }
