@@ -136,6 +136,27 @@ void SetHandingOn(WPARAM wParam, LPARAM lParam, bool on)
     TlsSetValue(g_eventSlots[1], reinterpret_cast<void *>(on ? wParam + 1 : 0));
 }
 
+struct NextHookCall {
+    HHOOK next;
+    int code;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result;
+};
+
+void CallNextHook(void *context)
+{
+    NextHookCall &call = *static_cast<NextHookCall *>(context);
+    call.result = CallNextHookEx(call.next, call.code, call.wParam, call.lParam);
+}
+
+// A fault in a later hook that unwinds through this one must not leave its
+// event marked: that key would never be reported on this thread again.
+void ForgetHandingOn(void *)
+{
+    SetHandingOn(0, 0, false);
+}
+
 }  // namespace
 
 void InitHookProcedure()
@@ -165,9 +186,10 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
                        static_cast<int32_t>(wParam)))
         ReportIfMatching(wParam, lParam);
     SetHandingOn(wParam, lParam, true);
-    const LRESULT result = CallNextHookEx(next, code, wParam, lParam);
+    NextHookCall call{next, code, wParam, lParam, 0};
+    RunWithUnwindAction(CallNextHook, ForgetHandingOn, &call);
     SetHandingOn(wParam, lParam, false);
-    return result;
+    return call.result;
 }
 
 }  // namespace tolvar
