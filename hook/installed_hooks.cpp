@@ -166,25 +166,34 @@ bool MapRegistry()
 
 void OpenHookRegistry()
 {
+    // At attach, before any other thread of the library runs; later only
+    // under the lock, since a key event may find the registry missing on
+    // several threads at once.
     if (!g_knownLockReady) {
         InitializeCriticalSection(&g_knownLock);
         g_knownLockReady = true;
     }
-    if (g_registry)
-        return;
-    g_registryMapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, TV_HOOK_REGISTRY_NAME);
-    if (g_registryMapping)
-        MapRegistry();
+    EnterCriticalSection(&g_knownLock);
+    if (!g_registry) {
+        g_registryMapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, TV_HOOK_REGISTRY_NAME);
+        if (g_registryMapping)
+            MapRegistry();
+    }
+    LeaveCriticalSection(&g_knownLock);
 }
 
 bool CreateHookRegistry()
 {
     OpenHookRegistry();
-    if (g_registry)
-        return true;
-    g_registryMapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                           sizeof(HookRegistry), TV_HOOK_REGISTRY_NAME);
-    return g_registryMapping && MapRegistry();
+    EnterCriticalSection(&g_knownLock);
+    if (!g_registry) {
+        g_registryMapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                               sizeof(HookRegistry), TV_HOOK_REGISTRY_NAME);
+        if (g_registryMapping)
+            MapRegistry();
+    }
+    LeaveCriticalSection(&g_knownLock);
+    return g_registry != nullptr;
 }
 
 void CloseHookRegistry()

@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "child_process.h"
-#include "hook/hook_registry.h"
+#include "companion_hook.h"
 #include "keyboard.h"
 #include "polling.h"
 #include "tolvar_program.h"
@@ -74,19 +74,9 @@ struct Target {
 
 double g_ticksPerUs;
 
-// The 64-bit companion's hook is installed: the hook registry says so.
 bool CompanionHookInstalled()
 {
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, TV_HOOK_REGISTRY_NAME);
-    if (!mapping)
-        return false;
-    const auto *registry = static_cast<const tolvar::HookRegistry *>(
-        MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(tolvar::HookRegistry)));
-    const bool installed = registry && registry->slots[tolvar::kHook64].hookHandle != 0;
-    if (registry)
-        UnmapViewOfFile(registry);
-    CloseHandle(mapping);
-    return installed;
+    return CompanionHookProcess() != 0;
 }
 
 // One key event's time to WM_KEYDOWN in the target, in microseconds; its

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "support/child_process.h"
+#include "support/companion_hook.h"
 #include "support/keyboard.h"
 #include "support/polling.h"
 #include "support/tolvar_program.h"
-#include "hook/hook_registry.h"
 #include "tolvar/tolvar_host.h"
 
 namespace {
@@ -152,23 +152,13 @@ bool HookInstalled()
     return hooked;
 }
 
-// On 64-bit Windows (a 64-bit prefix): the 64-bit companion's hook, which
-// the hook registry names once it is installed.
+// On 64-bit Windows (a 64-bit prefix): the 64-bit companion's hook.
 bool CompanionHookInstalledWhereNeeded()
 {
     BOOL wow64 = FALSE;
     if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64)
         return true;
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, TV_HOOK_REGISTRY_NAME);
-    if (!mapping)
-        return false;
-    const auto *registry = static_cast<const tolvar::HookRegistry *>(
-        MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(tolvar::HookRegistry)));
-    const bool installed = registry && registry->slots[tolvar::kHook64].hookHandle != 0;
-    if (registry)
-        UnmapViewOfFile(registry);
-    CloseHandle(mapping);
-    return installed;
+    return tolvar_test::CompanionHookProcess() != 0;
 }
 
 // The last Caps Lock line of the --log file ("0xKK 0xMM <state> "<name>"

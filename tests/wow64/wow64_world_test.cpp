@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "hook/hook_registry.h"
 #include "support/child_process.h"
+#include "support/companion_hook.h"
 #include "support/emulation.h"
 #include "support/key_target.h"
 #include "support/keyboard.h"
@@ -55,25 +55,6 @@ std::string Settings()
                 "\r\nHasOffState=" + (k.lockKey ? "1" : "0") + "\r\n";
     }
     return text;
-}
-
-// The companion's process, once its hook is installed: the hook registry
-// names it. 0 while there is none.
-DWORD CompanionWithHook()
-{
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, TV_HOOK_REGISTRY_NAME);
-    if (!mapping)
-        return 0;
-    DWORD pid = 0;
-    const auto *registry = static_cast<const tolvar::HookRegistry *>(
-        MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(tolvar::HookRegistry)));
-    if (registry) {
-        const tolvar::HookSlot &slot = registry->slots[tolvar::kHook64];
-        pid = slot.hookHandle ? slot.processId : 0;
-        UnmapViewOfFile(registry);
-    }
-    CloseHandle(mapping);
-    return pid;
 }
 
 // True while some thread holds the channel mutex: a report is in flight.
@@ -187,7 +168,7 @@ protected:
     {
         ASSERT_TRUE(program_.Start(exe, {"--no-splash", "--settings", ini_, "--log", log_}));
         ASSERT_TRUE(program_.WaitReady());
-        ASSERT_TRUE(WaitFor([] { return CompanionWithHook() != 0; }, kWaitMs, 20))
+        ASSERT_TRUE(WaitFor([] { return CompanionHookProcess() != 0; }, kWaitMs, 20))
             << "the companion did not install its hook";
     }
 
@@ -308,7 +289,7 @@ TEST_F(World, AKilledTolvarHangsNothingAndItsCompanionEndsWithIt)
         for (KeyTarget *t : g_targets) {
             SCOPED_TRACE(t->name() + (inFlight ? ", a report in flight" : ", idle"));
             StartTolvar();
-            const DWORD companion = CompanionWithHook();
+            const DWORD companion = CompanionHookProcess();
             FrozenThreads frozen;
             ASSERT_TRUE(t->Focus());
             if (inFlight) {
