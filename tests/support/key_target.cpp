@@ -23,6 +23,9 @@ bool KeyTarget::Start(const std::string &name, const std::string &exe, int x, in
     const std::string path = TestBinFolder() + "\\" + exe;
     if (!process_.Start("\"" + path + "\" " + std::to_string(x) + " " + std::to_string(y), path + ".out"))
         return false;
+    // Its window takes the foreground when it appears: once it waits for
+    // input it has, and cannot take it back from a target focused later.
+    WaitForInputIdle(process_.Handle(), kWaitMs);
     return WaitFor(
         [&] {
             window_ = FindProcessWindow(process_.Id(), "TolvarKeyTarget", nullptr);
@@ -52,19 +55,26 @@ bool KeyTarget::WaitText(const std::string &text, DWORD ms) const
 
 bool KeyTarget::Focus()
 {
-    if (!BringToFront(window_, edit_, kWaitMs))
-        return false;
-    Clear();
-    TapKey(kProbe);
-    // Letters of earlier keys still on their way come before it.
-    const bool routed = WaitFor(
-        [&] {
-            const std::string text = Text();
-            return !text.empty() && text.back() == 'z';
-        },
-        kWaitMs, 10);
-    Clear();
-    return routed;
+    // Should another window take the foreground back before the probe
+    // arrives, the probe goes there: then again.
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < kWaitMs) {
+        if (!BringToFront(window_, edit_, kWaitMs))
+            return false;
+        Clear();
+        TapKey(kProbe);
+        // Letters of earlier keys still on their way come before it.
+        const bool routed = WaitFor(
+            [&] {
+                const std::string text = Text();
+                return !text.empty() && text.back() == 'z';
+            },
+            5000, 10);
+        Clear();
+        if (routed)
+            return true;
+    }
+    return false;
 }
 
 bool KeyTarget::Type(const std::string &letters, DWORD ms)
