@@ -11,9 +11,9 @@ namespace {
 const DWORD kStartMs = 30000;
 const DWORD kStopMs = 5000;
 
-std::string Quoted(const std::string &text)
+std::wstring Quoted(const std::wstring &text)
 {
-    return "\"" + text + "\"";
+    return L"\"" + text + L"\"";
 }
 
 }  // namespace
@@ -27,27 +27,28 @@ bool RunningOnWow64()
     return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
 }
 
-bool CompanionProcess::Start(const std::string &exe, std::string *problem)
+bool CompanionProcess::Start(const std::wstring &exe, const std::string &shown,
+                             std::string *problem)
 {
     Stop();
-    std::string commandLine = Quoted(exe);
+    std::wstring commandLine = Quoted(exe);
     for (const std::string &arg : CompanionArguments(GetCurrentProcessId()))
-        commandLine += " " + arg;
-    STARTUPINFOA startup = {};
+        commandLine += L" " + std::wstring(arg.begin(), arg.end());  // digits and switches
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info_)) {
         const DWORD error = GetLastError();
         info_ = {};
         *problem = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-                       ? exe + " is missing"
-                       : exe + " cannot be started (error " + std::to_string(error) + ")";
+                       ? shown + " is missing"
+                       : shown + " cannot be started (error " + std::to_string(error) + ")";
         return false;
     }
     // It waits for messages only once its hook is in place, or it ends.
     WaitForInputIdle(info_.hProcess, kStartMs);
     if (WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0) {
-        *problem = exe + " ended at once: " + EndReason();
+        *problem = shown + " ended at once: " + EndReason();
         Stop();
         return false;
     }

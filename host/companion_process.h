@@ -18,9 +18,10 @@ bool RunningOnWow64();
 class CompanionProcess {
 public:
     ~CompanionProcess() { Stop(); }
-    // Starts exe and waits until its hook is in place. False with the reason
-    // for the user when it cannot start or ends at once.
-    bool Start(const std::string &exe, std::string *problem);
+    // Starts exe (by its wide path) and waits until its hook is in place.
+    // False with the reason for the user (naming exe as shown) when it
+    // cannot start or ends at once.
+    bool Start(const std::wstring &exe, const std::string &shown, std::string *problem);
     // Why it ended, once it has (its exit code in words).
     std::string EndReason() const;
     // Asks it to end and waits; one that does not is ended by force.

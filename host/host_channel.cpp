@@ -89,10 +89,11 @@ void HostChannel::Close()
     capacity_ = 0;
 }
 
-bool HookLibrary::Load(const std::string &path, DWORD *error)
+bool HookLibrary::Load(const std::wstring &path, DWORD *error)
 {
     Unload();
-    module_ = LoadLibraryA(path.c_str());
+    // By its full wide path: found in a folder named in any language.
+    module_ = LoadLibraryW(path.c_str());
     if (!module_) {
         *error = GetLastError();
         return false;

@@ -66,7 +66,7 @@ public:
     ~HookLibrary() { Unload(); }
     // Loads the library from path; false with the system's error code when
     // the load fails or an export is missing.
-    bool Load(const std::string &path, DWORD *error);
+    bool Load(const std::wstring &path, DWORD *error);
     void SetHook() { if (setHook_) setHook_(); }
     void KillHook() { if (killHook_) killHook_(); }
     void Unload();

@@ -22,6 +22,16 @@ const size_t kChannelCapacity = KeyTableCapacity(kMaxKeys);
 // while no Tolvar runs was left by one that ended without removing its hook.
 const uint8_t kChannelMark[3] = {'T', 'l', 'v'};
 
+// Only where the ANSI code page is not UTF-8 (Windows before 10 version
+// 1903) and the folders have no short names that could stand in.
+std::string UnusableSettingsNotice(const std::string &path)
+{
+    return "Tolvar cannot keep its settings in\n" + path +
+           "\nbecause this version of Windows cannot hand the letters shown as \"?\" to "
+           "the settings calls.\n\nTolvar starts with its default settings. To keep them, "
+           "start it with --settings and a file in a folder named in the system's letters.";
+}
+
 std::string SystemMessage(DWORD error)
 {
     char text[256] = "";
@@ -71,8 +81,13 @@ bool Indicator::Fail(const std::string &text)
 
 void Indicator::LoadSettings()
 {
-    settingsPath_ = line_.settingsPath.empty() ? DefaultSettingsPath() : FullPath(line_.settingsPath);
+    bool usable = true;
+    settingsPath_ = line_.settingsPath.empty() ? DefaultSettingsPath(&usable) : FullPath(line_.settingsPath);
     settings_ = DefaultSettings();
+    if (!usable) {
+        notices_.push_back(UnusableSettingsNotice(settingsPath_));
+        return;
+    }
     const SettingsLoad load = LoadSettingsFile(settingsPath_, &settings_);
     if (load.kind != SettingsLoad::kUnreadable)
         return;
@@ -120,7 +135,8 @@ void Indicator::StartCompanion()
     if (!RunningOnWow64())
         return;
     std::string problem;
-    if (!companion_.Start(BesideProgram(TV_COMPANION_EXE), &problem))
+    if (!companion_.Start(BesideProgramW(L"" TV_COMPANION_EXE), BesideProgram(TV_COMPANION_EXE),
+                          &problem))
         notices_.push_back(CompanionNotice(problem));
 }
 
@@ -178,7 +194,7 @@ bool Indicator::StartUp()
                                                   GetSystemMetrics(SM_CXSMICON),
                                                   GetSystemMetrics(SM_CYSMICON), 0));
 
-    if (!options_.Load(BesideProgram("Tolvar.dll"), &optionsProblem_)) {
+    if (!options_.Load(BesideProgramW(L"Tolvar.dll"), &optionsProblem_)) {
         notices_.push_back("Tolvar cannot load Tolvar.dll from\n" + ProgramFolder() + "\n(" +
                            optionsProblem_ + ").\n\nThe keys are indicated as set, but the options, "
                            "the About box and the splash window are unavailable. Reinstalling "
@@ -201,7 +217,7 @@ bool Indicator::StartUp()
         return Fail("Tolvar cannot start its report thread.\n" + SystemMessage(GetLastError()));
     DWORD error = 0;
     const std::string hookPath = BesideProgram("TolvarEx.dll");
-    if (!hook_.Load(hookPath, &error))
+    if (!hook_.Load(BesideProgramW(L"TolvarEx.dll"), &error))
         return Fail("Tolvar cannot load its keyboard hook library\n" + hookPath + "\n" +
                     SystemMessage(error) + "\n\nReinstalling Tolvar should restore it.");
 

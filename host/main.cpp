@@ -3,25 +3,52 @@
 // options of Tolvar.dll. See command_line.h for its switches.
 #include <windows.h>
 
-#include <stdlib.h>
-
 #include <string>
 #include <vector>
 
 #include "host/command_line.h"
 #include "host/indicator.h"
+#include "host/program_paths.h"
 #include "host/single_instance.h"
+
+namespace {
+
+// The paths on the command line in full and in their usable ANSI form (the
+// files are opened through the ANSI calls); false, naming the path, when one
+// has none.
+bool PathsForAnsiCalls(tolvar::CommandLine *line, std::string *error)
+{
+    using namespace tolvar;
+    for (std::string *path : {&line->settingsPath, &line->logPath, &line->timingPath}) {
+        if (path->empty())
+            continue;
+        const std::wstring full = FullPathW(FromUtf8(*path));
+        bool usable = false;
+        *path = AnsiPath(full, &usable);
+        if (!usable) {
+            *error = "Tolvar cannot use the file\n" + Utf8(full) +
+                     "\nbecause this version of Windows cannot hand its name to the file "
+                     "calls. Choose a file whose name and folder are in the system's letters.";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     using namespace tolvar;
+    // Read wide and parsed as UTF-8, which holds every letter.
     std::vector<std::string> args;
-    for (int i = 1; i < __argc; ++i)
-        args.push_back(__argv[i]);
+    for (const std::wstring &arg : ProgramArguments())
+        args.push_back(Utf8(arg));
     CommandLine line;
     std::string error;
-    if (!ParseCommandLine(args, &line, &error)) {
-        MessageBoxA(nullptr, (error + "\n\n" + UsageText()).c_str(), "Tolvar", MB_OK | MB_ICONERROR);
+    if (!ParseCommandLine(args, &line, &error) || !PathsForAnsiCalls(&line, &error)) {
+        MessageBoxW(nullptr, FromUtf8(error + "\n\n" + UsageText()).c_str(), L"Tolvar",
+                    MB_OK | MB_ICONERROR);
         return 2;
     }
     if (line.exitRunning)

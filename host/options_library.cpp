@@ -10,10 +10,10 @@ const int32_t kSplashRole = 1;
 
 }  // namespace
 
-bool OptionsLibrary::Load(const std::string &path, std::string *error)
+bool OptionsLibrary::Load(const std::wstring &path, std::string *error)
 {
     Unload();
-    module_ = LoadLibraryA(path.c_str());
+    module_ = LoadLibraryW(path.c_str());
     if (!module_) {
         *error = "error " + std::to_string(GetLastError());
         return false;

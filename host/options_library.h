@@ -18,7 +18,7 @@ public:
     ~OptionsLibrary() { Unload(); }
     // False with a reason for the user when the library is missing, does
     // not load, or hands out no entry table of the expected size.
-    bool Load(const std::string &path, std::string *error);
+    bool Load(const std::wstring &path, std::string *error);
     bool available() const { return table_ != nullptr; }
 
     // Each runs a modal dialog on the calling thread and returns when it

@@ -2,7 +2,6 @@
 #include "host/settings_file.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include "host/settings_ini.h"
 
@@ -42,17 +41,6 @@ std::string SystemMessage(DWORD error)
     while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' '))
         s.pop_back();
     return s.empty() ? "error " + std::to_string(error) : s;
-}
-
-bool IsFolderWritable(const std::string &folder)
-{
-    const std::string probe = folder + "\\Tolvar.write-test-" + std::to_string(GetCurrentProcessId());
-    HANDLE h = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(h);
-    return true;
 }
 
 // "key=value\0key=value\0\0", the form WritePrivateProfileSectionA takes.
@@ -112,40 +100,6 @@ bool ReplaceWithRetries(const std::string &next, const std::string &path)
 }
 
 }  // namespace
-
-std::string ProgramFolder()
-{
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path, n < MAX_PATH ? n : 0);
-    const size_t slash = s.rfind('\\');
-    return slash == std::string::npos ? "." : s.substr(0, slash);
-}
-
-std::string BesideProgram(const char *name)
-{
-    return ProgramFolder() + "\\" + name;
-}
-
-std::string FullPath(const std::string &path)
-{
-    char full[MAX_PATH];
-    const DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    return n > 0 && n < MAX_PATH ? std::string(full, n) : path;
-}
-
-std::string DefaultSettingsPath()
-{
-    const std::string folder = ProgramFolder();
-    if (IsFolderWritable(folder))
-        return folder + "\\Tolvar.ini";
-    char appData[MAX_PATH];
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, appData)))
-        return folder + "\\Tolvar.ini";
-    const std::string own = std::string(appData) + "\\Tolvar";
-    CreateDirectoryA(own.c_str(), nullptr);
-    return own + "\\Tolvar.ini";
-}
 
 SettingsLoad LoadSettingsFile(const std::string &path, Settings *settings)
 {

@@ -12,19 +12,10 @@
 
 #include <string>
 
+#include "host/program_paths.h"  // where the file lives
 #include "host/settings.h"
 
 namespace tolvar {
-
-// The folder of Tolvar.exe, without a trailing backslash.
-std::string ProgramFolder();
-// A file beside Tolvar.exe.
-std::string BesideProgram(const char *name);
-// An absolute form of a path given on the command line.
-std::string FullPath(const std::string &path);
-// Tolvar.ini beside the program if its folder is writable, else under the
-// user's application data ("...\Tolvar\Tolvar.ini").
-std::string DefaultSettingsPath();
 
 struct SettingsLoad {
     enum Kind { kLoaded, kNoFile, kUnreadable } kind = kNoFile;
