@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <string.h>
 
@@ -131,6 +132,58 @@ bool ToggleSeenByNewThread(WORD vk)
     GetExitCodeThread(thread, &state);
     CloseHandle(thread);
     return state != 0;
+}
+
+std::wstring Widen(const std::string &text)
+{
+    wchar_t wide[MAX_PATH * 2] = L"";
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, MAX_PATH * 2);
+    return wide;
+}
+
+// The form of an existing path that this process's ANSI calls can open.
+std::string ShortAnsi(const std::wstring &path)
+{
+    wchar_t shortPath[MAX_PATH] = L"";
+    char ansi[MAX_PATH] = "";
+    GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+    WideCharToMultiByte(CP_ACP, 0, shortPath, -1, ansi, MAX_PATH, nullptr, nullptr);
+    return ansi;
+}
+
+bool LoadedFrom(DWORD pid, const std::wstring &path)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    MODULEENTRY32W module = {};
+    module.dwSize = sizeof module;
+    bool found = false;
+    for (BOOL more = Module32FirstW(snapshot, &module); more && !found; more = Module32NextW(snapshot, &module))
+        found = lstrcmpiW(module.szExePath, path.c_str()) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
+// Turns the code-page setting in a copy of the program's manifest into a
+// comment of the same length: the copy then runs with the system's ANSI code
+// page, as on Windows before 10 version 1903.
+bool WithSystemCodePage(const std::wstring &exe)
+{
+    const std::string setting = "<activeCodePage>UTF-8</activeCodePage>";
+    const std::string comment = "<!--" + std::string(setting.size() - 7, ' ') + "-->";
+    HANDLE file = CreateFileW(exe.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD n = 0;
+    bool ok = ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &n, nullptr) && n == bytes.size();
+    const size_t at = bytes.find(setting);
+    ok = ok && at != std::string::npos && bytes.find(setting, at + 1) == std::string::npos &&
+         SetFilePointer(file, static_cast<LONG>(at), nullptr, FILE_BEGIN) == at &&
+         WriteFile(file, comment.data(), static_cast<DWORD>(comment.size()), &n, nullptr) && n == comment.size();
+    CloseHandle(file);
+    return ok;
 }
 
 class HostTest : public ::testing::Test {
@@ -533,6 +586,58 @@ TEST_F(HostTest, MissingLibrariesAndChannelsOfOthersAreReportedNotSilent)
             ASSERT_TRUE(program.WaitExit(&code));
             EXPECT_EQ(c.exitCode, code);
         }
+        LockKeysOff();
+    }
+}
+
+TEST_F(HostTest, StartsIndicatesAndSavesInAFolderNamedInAnyLanguage)
+{
+    // "Дмитрий": letters the test's ANSI code page lacks.
+    const std::wstring user = L"\x0414\x043C\x0438\x0442\x0440\x0438\x0439";
+    BOOL lossy = FALSE;
+    char ansi[32];
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, user.c_str(), -1, ansi, sizeof ansi, nullptr, &lossy);
+    ASSERT_TRUE(lossy) << "this test needs an ANSI code page without Cyrillic letters, such as 1252";
+    const struct {
+        const char *what;
+        bool manifest;
+        std::wstring logName;
+    } cases[] = {
+        // Its manifest makes UTF-8 its ANSI code page: every name as it is.
+        {"as built", true, L"\x0436\x0443\x0440\x043D\x0430\x043B.log"},
+        // The system's code page: the folders' short names stand in.
+        {"with the system's code page", false, L"indications.log"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring home = Widen(FreshFolder("named")) + L"\\" + user;
+        const std::wstring folder = home + L"\\Tolvar";
+        ASSERT_TRUE(CreateDirectoryW(home.c_str(), nullptr) && CreateDirectoryW(folder.c_str(), nullptr));
+        for (const wchar_t *file : {L"Tolvar.exe", L"Tolvar.dll", L"TolvarEx.dll"})
+            ASSERT_TRUE(CopyFileW((Widen(TestBinFolder()) + L"\\" + file).c_str(), (folder + L"\\" + file).c_str(), FALSE));
+        if (!c.manifest) {
+            ASSERT_TRUE(WithSystemCodePage(folder + L"\\Tolvar.exe"));
+        }
+        // No --settings: the settings beside the program are read and saved.
+        std::vector<Key> keys = DefaultKeys();
+        keys[0].name = "Caps Lock here";
+        const std::string ini = ShortAnsi(folder) + "\\Tolvar.ini";
+        ASSERT_TRUE(WriteFileBytes(ini, Ini(keys)));
+        const std::wstring log = folder + L"\\" + c.logName;
+
+        TolvarProgram program;
+        ASSERT_TRUE(program.Start(folder + L"\\Tolvar.exe", {L"--no-splash", L"--log", log}, folder_ + "\\out.txt"));
+        ASSERT_TRUE(program.WaitReady());
+        EXPECT_TRUE(LoadedFrom(program.pid(), folder + L"\\Tolvar.dll"));
+        EXPECT_TRUE(LoadedFrom(program.pid(), folder + L"\\TolvarEx.dll"));
+        g_keys->Tap(VK_CAPITAL);
+        ASSERT_TRUE(WaitLogLines(ShortAnsi(log), 1));
+        EXPECT_EQ("0x14 0x80 1 \"Caps Lock here\" icon=res:2000 sound=res:106", LogLines(ShortAnsi(log))[0]);
+        PostMessageA(program.Window(), WM_COMMAND, kCmdDisplaySwitch, 0);
+        EXPECT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(ini), "OnScreenDisplay=0"); }, kWaitMs));
+        DWORD code = 1;
+        ASSERT_TRUE(program.Exit(&code));
+        EXPECT_EQ(0u, code);
         LockKeysOff();
     }
 }

@@ -19,21 +19,29 @@ ChildProcess::~ChildProcess()
 
 bool ChildProcess::Start(const std::string &commandLine, const std::string &outputPath)
 {
+    std::vector<wchar_t> wide(commandLine.size() + 1);
+    const int n = MultiByteToWideChar(CP_ACP, 0, commandLine.c_str(), -1, wide.data(),
+                                      static_cast<int>(wide.size()));
+    return n > 0 && Start(std::wstring(wide.data()), outputPath);
+}
+
+bool ChildProcess::Start(const std::wstring &commandLine, const std::string &outputPath)
+{
     outputPath_ = outputPath;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE out = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out == INVALID_HANDLE_VALUE)
         return false;
-    STARTUPINFOA si = {};
+    STARTUPINFOW si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     si.hStdOutput = out;
     si.hStdError = out;
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                        nullptr, &si, &info_);
     CloseHandle(out);
     return started != FALSE;

@@ -19,6 +19,8 @@ public:
 
     // Starts commandLine with its output in outputPath (created anew).
     bool Start(const std::string &commandLine, const std::string &outputPath);
+    // The same with a command line in any language.
+    bool Start(const std::wstring &commandLine, const std::string &outputPath);
     DWORD Id() const { return info_.dwProcessId; }
     DWORD MainThreadId() const { return info_.dwThreadId; }
     HANDLE Handle() const { return info_.hProcess; }

@@ -139,6 +139,18 @@ TolvarProgram::~TolvarProgram()
         Exit(&code);
 }
 
+bool TolvarProgram::Start(const std::wstring &exe, const std::vector<std::wstring> &args,
+                          const std::string &outputPath)
+{
+    int32_t count = 0;
+    hookAtStart_ = ChannelHook(&count);
+    std::wstring line = L"\"" + exe + L"\"";
+    for (const std::wstring &arg : args)
+        line += L" \"" + arg + L"\"";
+    process_.reset(new ChildProcess);
+    return process_->Start(line, outputPath);
+}
+
 bool TolvarProgram::Start(const std::string &exe, const std::vector<std::string> &args)
 {
     int32_t count = 0;

@@ -30,6 +30,9 @@ public:
     // Starts exe with the arguments (quoted as needed); what it prints goes
     // to a file beside it.
     bool Start(const std::string &exe, const std::vector<std::string> &args);
+    // The same for paths in any language, its output going to outputPath.
+    bool Start(const std::wstring &exe, const std::vector<std::wstring> &args,
+               const std::string &outputPath);
     // Until its keyboard hook is installed over a table of at least one key:
     // it indicates from then on. A channel left by an earlier program may
     // still carry that one's hook handle: the handle must be a new one.
