@@ -1,18 +1,18 @@
 #include "options/shell/shortcut_paths.h"
 
-#include <cstring>
+#include <cwchar>
 
 namespace tolvar {
 
-size_t WorkingFolderLength(const char *exePath)
+size_t WorkingFolderLength(const wchar_t *exePath)
 {
     if (!exePath)
         return 0;
-    const char *last = std::strrchr(exePath, '\\');
+    const wchar_t *last = std::wcsrchr(exePath, L'\\');
     if (!last)
         return 0;
     size_t length = static_cast<size_t>(last - exePath);
-    if (length == 2 && exePath[1] == ':')
+    if (length == 2 && exePath[1] == L':')
         return 3;
     return length;
 }

@@ -13,7 +13,7 @@ constexpr const char kShortcutFileSuffix[] = "\\Tolvar.lnk";
 // the path up to, not including, its last backslash; 0 when it has none.
 // A folder that is a drive's root keeps its backslash ("C:\"), since "C:"
 // alone would name the drive's current folder instead.
-size_t WorkingFolderLength(const char *exePath);
+size_t WorkingFolderLength(const wchar_t *exePath);
 
 } // namespace tolvar
 

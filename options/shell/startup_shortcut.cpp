@@ -69,30 +69,10 @@ wchar_t *ShortcutPathWide()
     return path;
 }
 
-// The same path in the ANSI code page.
-char *ShortcutPathAnsi()
-{
-    wchar_t *wide = ShortcutPathWide();
-    if (!wide)
-        return nullptr;
-    char *ansi = nullptr;
-    int bytes = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes > 0) {
-        ansi = static_cast<char *>(HeapBytes(bytes));
-        if (ansi && WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, bytes, nullptr, nullptr) <= 0) {
-            HeapRelease(ansi);
-            ansi = nullptr;
-        }
-    }
-    HeapRelease(wide);
-    return ansi;
-}
-
 // What a guarded operation holds, so that the fault path can let go of it.
 struct ShortcutWork {
     volatile bool comStarted;
     wchar_t *volatile widePath;
-    char *volatile ansiPath;
     volatile bool exists;
 };
 
@@ -109,8 +89,6 @@ void FinishWork(ShortcutWork &work)
 {
     HeapRelease(work.widePath);
     work.widePath = nullptr;
-    HeapRelease(work.ansiPath);
-    work.ansiPath = nullptr;
     if (work.comStarted) {
         work.comStarted = false;
         CoUninitialize();
@@ -126,18 +104,19 @@ void CreateBody(void *context)
     if (!work.widePath)
         return;
 
-    char target[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, target, MAX_PATH);
+    // Wide, so that a program folder named in any language is the target.
+    wchar_t target[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, target, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return; // no path, or one cut short: a shortcut to it would be wrong
-    target[length] = '\0';
-    char folder[MAX_PATH];
+    target[length] = L'\0';
+    wchar_t folder[MAX_PATH];
     size_t folderLength = WorkingFolderLength(target);
-    std::memcpy(folder, target, folderLength);
-    folder[folderLength] = '\0';
+    std::memcpy(folder, target, folderLength * sizeof(wchar_t));
+    folder[folderLength] = L'\0';
 
-    IShellLinkA *link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW *link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void **>(&link))) ||
         !link)
         return;
@@ -147,8 +126,8 @@ void CreateBody(void *context)
         return;
     }
     link->SetPath(target);
-    link->SetDescription("");
-    link->SetArguments("");
+    link->SetDescription(L"");
+    link->SetArguments(L"");
     link->SetWorkingDirectory(folder);
     link->SetShowCmd(SW_SHOWNORMAL);
     file->Save(work.widePath, FALSE);
@@ -156,24 +135,26 @@ void CreateBody(void *context)
     link->Release();
 }
 
+// Deleted and looked up by the same wide path it was saved under: a Startup
+// folder named in letters outside the ANSI code page has no ANSI path.
 void DeleteBody(void *context)
 {
     ShortcutWork &work = *static_cast<ShortcutWork *>(context);
     work.comStarted = StartCom();
-    work.ansiPath = ShortcutPathAnsi();
-    if (work.ansiPath)
-        DeleteFileA(work.ansiPath);
+    work.widePath = ShortcutPathWide();
+    if (work.widePath)
+        DeleteFileW(work.widePath);
 }
 
 void ExistsBody(void *context)
 {
     ShortcutWork &work = *static_cast<ShortcutWork *>(context);
     work.comStarted = StartCom();
-    work.ansiPath = ShortcutPathAnsi();
-    if (!work.ansiPath)
+    work.widePath = ShortcutPathWide();
+    if (!work.widePath)
         return;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(work.ansiPath, &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(work.widePath, &found);
     if (search != INVALID_HANDLE_VALUE) {
         FindClose(search);
         work.exists = true;
@@ -223,21 +204,21 @@ wchar_t *GetStartupFolder()
 
 void CreateStartupShortcut()
 {
-    ShortcutWork work = {false, nullptr, nullptr, false};
+    ShortcutWork work = {false, nullptr, false};
     RunCatchingFaults(CreateBody, &work);
     FinishWork(work);
 }
 
 void DeleteStartupShortcut()
 {
-    ShortcutWork work = {false, nullptr, nullptr, false};
+    ShortcutWork work = {false, nullptr, false};
     RunCatchingFaults(DeleteBody, &work);
     FinishWork(work);
 }
 
 bool StartupShortcutExists()
 {
-    ShortcutWork work = {false, nullptr, nullptr, false};
+    ShortcutWork work = {false, nullptr, false};
     bool finished = RunCatchingFaults(ExistsBody, &work) != 0;
     FinishWork(work);
     return finished && work.exists;

@@ -10,24 +10,24 @@ using namespace tolvar;
 TEST(WorkingFolderLength, CutsAtTheLastBackslash)
 {
     struct Case {
-        const char *path;
-        const char *folder;
+        const wchar_t *path;
+        const wchar_t *folder;
     };
     const Case cases[] = {
-        {"C:\\Program Files\\Tolvar\\Tolvar.exe", "C:\\Program Files\\Tolvar"},
-        {"C:\\Tolvar.exe", "C:\\"}, // a drive's root keeps its backslash
-        {"\\\\server\\share\\Tolvar.exe", "\\\\server\\share"},
-        {"D:relative\\Tolvar.exe", "D:relative"},
-        {"C:\\odd\\", "C:\\odd"},
-        {"Tolvar.exe", ""},
-        {"", ""},
-        {"\\Tolvar.exe", ""},
+        {L"C:\\Program Files\\Tolvar\\Tolvar.exe", L"C:\\Program Files\\Tolvar"},
+        {L"C:\\Tolvar.exe", L"C:\\"}, // a drive's root keeps its backslash
+        {L"\\\\server\\share\\Tolvar.exe", L"\\\\server\\share"},
+        {L"D:relative\\Tolvar.exe", L"D:relative"},
+        {L"C:\\odd\\", L"C:\\odd"},
+        {L"Tolvar.exe", L""},
+        {L"", L""},
+        {L"\\Tolvar.exe", L""},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.path);
-        EXPECT_EQ(std::string(c.path, WorkingFolderLength(c.path)), c.folder);
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(c.path)));
+        EXPECT_EQ(std::wstring(c.path, WorkingFolderLength(c.path)), c.folder);
     }
-    EXPECT_EQ(WorkingFolderLength(nullptr), 0u);
+    EXPECT_EQ(WorkingFolderLength(static_cast<const wchar_t *>(nullptr)), 0u);
 }
 
 TEST(ShortcutFileSuffix, IsTheLinkName)

@@ -9,6 +9,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <memory>
 #include <string>
 
 #include <tolvar/tolvar_host.h>
@@ -40,6 +41,58 @@ std::string ShortcutPath()
 {
     return StartupFolder() + "\\Tolvar.lnk";
 }
+
+// The same, wide: the only form of a folder named in letters outside the
+// ANSI code page.
+std::wstring WideShortcutPath()
+{
+    CoInitialize(nullptr);
+    wchar_t *folder = tolvar::GetStartupFolder();
+    const std::wstring result = folder ? std::wstring(folder) + L"\\Tolvar.lnk" : L"";
+    if (folder)
+        HeapFree(GetProcessHeap(), 0, folder);
+    CoUninitialize();
+    return result;
+}
+
+// For one test, the user's Startup folder lies in a profile named in
+// Cyrillic ("C:\users\Дмитрий\..."), as the shell finds it through the
+// user's shell folders in the registry.
+class CyrillicStartupFolder {
+public:
+    CyrillicStartupFolder()
+    {
+        RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+        DWORD size = sizeof old_;
+        hadOld_ = RegQueryValueExW(key_, L"Startup", nullptr, &oldType_, reinterpret_cast<BYTE *>(old_), &size) ==
+                  ERROR_SUCCESS;
+        CreateDirectoryW(kProfile, nullptr);
+        CreateDirectoryW(kFolder, nullptr);
+        RegSetValueExW(key_, L"Startup", 0, REG_SZ, reinterpret_cast<const BYTE *>(kFolder),
+                       static_cast<DWORD>((lstrlenW(kFolder) + 1) * sizeof(wchar_t)));
+    }
+    ~CyrillicStartupFolder()
+    {
+        if (hadOld_)
+            RegSetValueExW(key_, L"Startup", 0, oldType_, reinterpret_cast<const BYTE *>(old_),
+                           static_cast<DWORD>((lstrlenW(old_) + 1) * sizeof(wchar_t)));
+        else
+            RegDeleteValueW(key_, L"Startup");
+        RegCloseKey(key_);
+        RemoveDirectoryW(kFolder);
+        RemoveDirectoryW(kProfile);
+    }
+    bool moved() const { return WideShortcutPath() == std::wstring(kFolder) + L"\\Tolvar.lnk"; }
+
+private:
+    static constexpr const wchar_t *kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    static constexpr const wchar_t *kProfile = L"C:\\users\\\x0414\x043C\x0438\x0442\x0440\x0438\x0439";
+    static constexpr const wchar_t *kFolder = L"C:\\users\\\x0414\x043C\x0438\x0442\x0440\x0438\x0439\\Startup";
+    HKEY key_ = nullptr;
+    wchar_t old_[MAX_PATH] = L"";
+    DWORD oldType_ = REG_SZ;
+    bool hadOld_ = false;
+};
 
 bool FileExists(const std::string &path)
 {
@@ -175,31 +228,37 @@ TEST_F(StartupShortcut, ExistenceFollowsAnyFileOfThatName)
 {
     struct Step {
         const char *label;
-        void (*action)(const std::string &path);
+        void (*action)(const std::wstring &path);
         bool exists;
     };
     const Step steps[] = {
-        {"nothing there", [](const std::string &) {}, false},
-        {"after creation", [](const std::string &) { tolvar::CreateStartupShortcut(); }, true},
-        {"after deletion", [](const std::string &) { tolvar::DeleteStartupShortcut(); }, false},
+        {"nothing there", [](const std::wstring &) {}, false},
+        {"after creation", [](const std::wstring &) { tolvar::CreateStartupShortcut(); }, true},
+        {"after deletion", [](const std::wstring &) { tolvar::DeleteStartupShortcut(); }, false},
         {"deleting again changes nothing",
-         [](const std::string &) { tolvar::DeleteStartupShortcut(); }, false},
+         [](const std::wstring &) { tolvar::DeleteStartupShortcut(); }, false},
         {"a plain file of that name",
-         [](const std::string &path) {
-             HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+         [](const std::wstring &path) {
+             HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
                                     nullptr);
              CloseHandle(f);
          },
          true},
         {"deletion removes that file too",
-         [](const std::string &) { tolvar::DeleteStartupShortcut(); }, false},
+         [](const std::wstring &) { tolvar::DeleteStartupShortcut(); }, false},
     };
-    for (const Step &step : steps) {
-        SCOPED_TRACE(step.label);
-        step.action(ShortcutPath());
-        EXPECT_EQ(tolvar::StartupShortcutExists(), step.exists);
-        EXPECT_EQ(FileExists(ShortcutPath()), step.exists);
-        EXPECT_TRUE(ComIsUninitialised());
+    for (bool cyrillic : {false, true}) {
+        SCOPED_TRACE(cyrillic ? "a Startup folder named in Cyrillic" : "the prefix's Startup folder");
+        std::unique_ptr<CyrillicStartupFolder> moved(cyrillic ? new CyrillicStartupFolder : nullptr);
+        ASSERT_TRUE(!moved || moved->moved());
+        const std::wstring path = WideShortcutPath();
+        for (const Step &step : steps) {
+            SCOPED_TRACE(step.label);
+            step.action(path);
+            EXPECT_EQ(tolvar::StartupShortcutExists(), step.exists);
+            EXPECT_EQ(GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES, step.exists);
+            EXPECT_TRUE(ComIsUninitialised());
+        }
     }
 }
 
