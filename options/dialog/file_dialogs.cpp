@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "common/ansi_path_win32.h"
 #include "options/dialog/file_filter.h"
 #include "options/frame/library.h"
 #include "options/resources/resource_ids.h"
@@ -45,7 +46,7 @@ bool RunFileDialog(char *path, HWND owner, int length, const char *title, const 
     char current[264] = {};
     std::strncpy(current, path, 260);
     char module[264] = {};
-    GetModuleFileNameA(nullptr, module, 260);
+    ModulePathAnsi(nullptr, module, sizeof module);
     char folder[264] = {};
     if (!InitialFolder(folder, sizeof folder, current, module, folderSuffix))
         folder[0] = 0;  // let the dialog choose

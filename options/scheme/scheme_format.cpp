@@ -283,7 +283,8 @@ uint8_t *EncodeSchemeRecord(const KeyCollectionHeader &header, const KeyItem *it
     return record;
 }
 
-bool DecodeSchemeRecord(const uint8_t *record, size_t length, SchemeTarget &target)
+bool DecodeSchemeRecord(const uint8_t *record, size_t length, SchemeTarget &target,
+                        const LeadBytes &lead)
 {
     if (!record || length < kSchemeRecordHeaderSize)
         return false;
@@ -341,7 +342,7 @@ bool DecodeSchemeRecord(const uint8_t *record, size_t length, SchemeTarget &targ
             // A file name is used to build a path in the store: only a plain
             // name, and not the one the load itself writes, may come from a
             // scheme.
-            if (s > 0 && n > 0 && !IsStoreFileName(base + f.offset))
+            if (s > 0 && n > 0 && !IsStoreFileName(base + f.offset, lead))
                 return false;
         }
         if (!target.AppendItem(item))

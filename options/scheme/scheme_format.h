@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "options/scheme/store_names.h"
 #include "tolvar/tolvar_host.h"
 
 namespace tolvar {
@@ -80,9 +81,11 @@ uint8_t *EncodeSchemeRecord(const KeyCollectionHeader &header, const KeyItem *it
 // a collection block (itemCount x 1190 + 24 bytes) beyond 32 bits; has a
 // string running past the record or longer than its KeyItem field; names a
 // file that is not a plain file name or is the store's temporary file (see
-// IsStoreFileName). Bytes after the last item are ignored. The target may have
-// received part of the collection when the decode fails.
-bool DecodeSchemeRecord(const uint8_t *record, size_t length, SchemeTarget &target);
+// IsStoreFileName, in the code page of lead). Bytes after the last item are
+// ignored. The target may have received part of the collection when the
+// decode fails.
+bool DecodeSchemeRecord(const uint8_t *record, size_t length, SchemeTarget &target,
+                        const LeadBytes &lead);
 
 } // namespace tolvar
 

@@ -280,8 +280,8 @@ private:
 class Unpacker final : public StoreLookup {
 public:
     Unpacker(SchemeFileSystem &files, SchemeReader &reader)
-        : files_(files), reader_(reader), sounds_(files.NamesIgnoreCase()),
-          icons_(files.NamesIgnoreCase())
+        : files_(files), reader_(reader), lead_(files.PathLeadBytes()),
+          sounds_(files.NamesIgnoreCase()), icons_(files.NamesIgnoreCase())
     {
     }
     ~Unpacker() { std::free(compare_); }
@@ -316,7 +316,7 @@ public:
         schemeFailed_ = false;
 
         char target[kMaxPathChars + 1];
-        NameChoice choice = ChooseTargetName(folder.path, field, length, *this, target);
+        NameChoice choice = ChooseTargetName(folder.path, field, length, *this, lead_, target);
         if (schemeFailed_)
             return false;
         switch (choice) {
@@ -337,7 +337,7 @@ public:
     // StoreLookup, for the name chooser: the index where it knows the answer.
     StoreEntry Find(const char *path) override
     {
-        const char *name = LastPathComponent(path);
+        const char *name = LastPathComponent(path, lead_);
         uint64_t size = 0;
         if (folder_->index.Answers(name))
             return folder_->index.Find(name, &size) ? StoreEntry{true, size} : StoreEntry{false, 0};
@@ -444,7 +444,7 @@ private:
             files_.Remove(tempPath);
             return false;
         }
-        folder.index.Add(LastPathComponent(target), length_);
+        folder.index.Add(LastPathComponent(target, lead_), length_);
         return true;
     }
 
@@ -473,6 +473,7 @@ private:
 
     SchemeFileSystem &files_;
     SchemeReader &reader_;
+    const LeadBytes lead_;
     StoreFolder sounds_;
     StoreFolder icons_;
     uint8_t *compare_ = nullptr;
@@ -528,6 +529,7 @@ bool WriteSchemeFile(SchemeFileSystem &files, const char *path,
     }
     BlockFreer freeEmbed(embed);
     size_t embedCount = 0;
+    const LeadBytes lead = files.PathLeadBytes();
     for (uint32_t i = 0; i < header.itemCount; ++i) {
         for (int f = 0; f < kPathFieldCount; ++f) {
             char *field = PathField(items[i], f);
@@ -536,7 +538,7 @@ bool WriteSchemeFile(SchemeFileSystem &files, const char *path,
                 continue;
             char *full = embed + embedCount * TV_PATH_SIZE;
             std::memcpy(full, field, TV_PATH_SIZE);
-            const char *name = LastPathComponent(full);
+            const char *name = LastPathComponent(full, lead);
             std::memmove(field, name, std::strlen(name) + 1);
             if (*field)
                 ++embedCount;
@@ -600,7 +602,7 @@ bool ReadSchemeFile(SchemeFileSystem &files, const char *path, SchemeCollection 
     if (!reader.Take(record, recordLength))
         return false;
     ScrambleBytes(record + 1, recordLength - 1);
-    if (!DecodeSchemeRecord(record, recordLength, target))
+    if (!DecodeSchemeRecord(record, recordLength, target, files.PathLeadBytes()))
         return false;
 
     char hostFolder[kMaxPathChars + 1];

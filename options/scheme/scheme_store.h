@@ -65,6 +65,9 @@ public:
 
     // Folder of the host executable, without a trailing separator.
     virtual bool HostFolder(char *out, size_t size) = 0;
+    // The lead bytes of the code page that paths and names are in (none:
+    // a single-byte code page, or UTF-8).
+    virtual LeadBytes PathLeadBytes() { return LeadBytes(); }
 
 protected:
     ~SchemeFileSystem() = default;

@@ -45,9 +45,34 @@ bool IsDeviceName(const char *name)
     return false;
 }
 
+// The lowest second byte of a two-byte character in any of these code pages.
+const unsigned char kLowestTrailByte = 0x40;
+
+// Whether the last character, not merely the last byte, is "\\": a last byte
+// 0x5C may be the second byte of a letter.
+bool EndsWithBackslash(const char *text, const LeadBytes &lead)
+{
+    bool ends = false;
+    for (const char *p = text; *p; ++p) {
+        if (lead.Has(static_cast<unsigned char>(*p)) && p[1]) {
+            ++p;
+            ends = false;
+        } else {
+            ends = *p == '\\';
+        }
+    }
+    return ends;
+}
+
 } // namespace
 
-bool IsPlainFileName(const char *name)
+void LeadBytes::AddRange(unsigned char first, unsigned char last)
+{
+    for (unsigned b = first; b <= last; ++b)
+        bits_[b >> 5] |= 1u << (b & 31);
+}
+
+bool IsPlainFileName(const char *name, const LeadBytes &lead)
 {
     if (!name || !*name)
         return false;
@@ -56,6 +81,12 @@ bool IsPlainFileName(const char *name)
         return false;
     for (size_t i = 0; i < length; ++i) {
         unsigned char c = static_cast<unsigned char>(name[i]);
+        if (lead.Has(c)) {
+            if (static_cast<unsigned char>(name[i + 1]) < kLowestTrailByte)
+                return false;  // cut off, or no character of the code page
+            ++i;
+            continue;
+        }
         if (c < 0x20 || std::strchr("\\/:*?\"<>|", c))
             return false;
     }
@@ -65,27 +96,32 @@ bool IsPlainFileName(const char *name)
     return !IsDeviceName(name);
 }
 
-bool IsStoreFileName(const char *name)
+bool IsStoreFileName(const char *name, const LeadBytes &lead)
 {
-    return IsPlainFileName(name) &&
+    return IsPlainFileName(name, lead) &&
            !SameIgnoringCase(name, std::strlen(name), kStoreTempFileName);
 }
 
-const char *LastPathComponent(const char *path)
+const char *LastPathComponent(const char *path, const LeadBytes &lead)
 {
     const char *last = path;
-    for (const char *p = path; *p; ++p)
-        if (*p == '\\' || *p == '/' || *p == ':')
+    for (const char *p = path; *p; ++p) {
+        if (lead.Has(static_cast<unsigned char>(*p))) {
+            if (!p[1])
+                break;
+            ++p;  // the second byte of this character
+        } else if (*p == '\\' || *p == '/' || *p == ':') {
             last = p + 1;
+        }
+    }
     return last;
 }
 
 NameChoice ChooseTargetName(const char *folder, const char *fileName, uint64_t length,
-                            StoreLookup &lookup, char *out)
+                            StoreLookup &lookup, const LeadBytes &lead, char *out)
 {
     char base[kMaxPathChars + 1];
-    size_t folderLength = std::strlen(folder);
-    bool needSeparator = folderLength == 0 || folder[folderLength - 1] != '\\';
+    bool needSeparator = !EndsWithBackslash(folder, lead);
     int n = std::snprintf(base, sizeof base, "%s%s", folder, needSeparator ? "\\" : "");
     if (n < 0 || static_cast<size_t>(n) >= sizeof base)
         return NameChoice::kTooLong;

@@ -4,6 +4,10 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
+
+#include "common/ansi_path.h"
+#include "common/ansi_path_win32.h"
 
 namespace tolvar {
 
@@ -124,21 +128,30 @@ bool Win32SchemeFiles::Rename(const char *from, const char *to)
     return MoveFileA(from, to) != FALSE;
 }
 
+// Read wide, so that a folder named in any language is found, and handed on
+// in the form that the store's ANSI calls accept (its short form where the
+// code page lacks its letters).
 bool Win32SchemeFiles::HostFolder(char *out, size_t size)
 {
-    char module[MAX_PATH + 1] = {};
-    DWORD n = GetModuleFileNameA(nullptr, module, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
+    wchar_t module[kAnsiPathMaxUnits];
+    if (!ModulePathWide(nullptr, module, kAnsiPathMaxUnits))
         return false;
-    char *last = std::strrchr(module, '\\');
+    wchar_t *last = std::wcsrchr(module, L'\\');
     if (!last)
         return false;
     *last = 0;
-    size_t length = static_cast<size_t>(last - module);
-    if (length + 1 > size)
-        return false;
-    std::memcpy(out, module, length + 1);
-    return true;
+    return SystemAnsiPath(module, out, size);
+}
+
+LeadBytes Win32SchemeFiles::PathLeadBytes()
+{
+    LeadBytes lead;
+    CPINFO info;
+    if (!GetCPInfo(CP_ACP, &info))
+        return lead;
+    for (int i = 0; i + 1 < MAX_LEADBYTES && (info.LeadByte[i] || info.LeadByte[i + 1]); i += 2)
+        lead.AddRange(info.LeadByte[i], info.LeadByte[i + 1]);
+    return lead;
 }
 
 } // namespace tolvar

@@ -25,6 +25,7 @@ public:
     bool Remove(const char *path) override;
     bool Rename(const char *from, const char *to) override;
     bool HostFolder(char *out, size_t size) override;
+    LeadBytes PathLeadBytes() override;
 };
 
 } // namespace tolvar

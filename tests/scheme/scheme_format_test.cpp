@@ -167,7 +167,7 @@ TEST(SchemeRecord, UnterminatedFieldIsCutAtItsEnd)
     Bytes record = Encode(MakeHeader(1), {item});
     EXPECT_EQ(record.size(), kSchemeRecordHeaderSize + 22 + 128);
     RecordingCollection decoded;
-    ASSERT_TRUE(DecodeSchemeRecord(record.data(), record.size(), decoded));
+    ASSERT_TRUE(DecodeSchemeRecord(record.data(), record.size(), decoded, LeadBytes()));
     EXPECT_EQ(std::string(decoded.items[0].keyName), std::string(128, 'k'));
 }
 
@@ -184,7 +184,7 @@ TEST(SchemeRecord, RoundTripKeepsEveryField)
     items[2].hasOffState = 0;
     Bytes record = Encode(MakeHeader(3), items);
     RecordingCollection decoded;
-    ASSERT_TRUE(DecodeSchemeRecord(record.data(), record.size(), decoded));
+    ASSERT_TRUE(DecodeSchemeRecord(record.data(), record.size(), decoded, LeadBytes()));
     EXPECT_EQ(decoded.headerCalls, 1);
     EXPECT_EQ(+decoded.header.beepOnly, 1);
     EXPECT_EQ(+decoded.header.silent, 0);
@@ -283,7 +283,7 @@ TEST(SchemeRecord, DecodeChecksTable)
     };
     for (const DecodeCase &c : cases) {
         RecordingCollection target;
-        EXPECT_EQ(DecodeSchemeRecord(c.record.data(), c.record.size(), target), c.ok) << c.label;
+        EXPECT_EQ(DecodeSchemeRecord(c.record.data(), c.record.size(), target, LeadBytes()), c.ok) << c.label;
     }
 }
 
@@ -292,7 +292,7 @@ TEST(SchemeRecord, CountCheckedBeforeTheTargetIsSized)
     // A huge itemCount must be refused before SetHeader asks for a block.
     Bytes record = WithItem(RecordHeader(1000000), RawItem{});
     RecordingCollection target;
-    EXPECT_FALSE(DecodeSchemeRecord(record.data(), record.size(), target));
+    EXPECT_FALSE(DecodeSchemeRecord(record.data(), record.size(), target, LeadBytes()));
     EXPECT_EQ(target.headerCalls, 0);
 }
 
@@ -320,7 +320,7 @@ TEST(SchemeRecord, BlockSizeMustFit32Bits)
         Bytes record = RecordHeader(c.count);
         record.resize(record.size() + size_t(c.count) * 22, 0);
         HeaderProbe probe;
-        EXPECT_FALSE(DecodeSchemeRecord(record.data(), record.size(), probe)) << c.count;
+        EXPECT_FALSE(DecodeSchemeRecord(record.data(), record.size(), probe, LeadBytes())) << c.count;
         EXPECT_EQ(probe.calls, c.headerCalls) << c.count;
     }
 }
@@ -340,8 +340,8 @@ TEST(SchemeRecord, TargetRefusalFailsTheDecode)
 {
     Bytes record = Record({RawItem{}});
     RefusingTarget noHeader(true), noItem(false);
-    EXPECT_FALSE(DecodeSchemeRecord(record.data(), record.size(), noHeader));
-    EXPECT_FALSE(DecodeSchemeRecord(record.data(), record.size(), noItem));
+    EXPECT_FALSE(DecodeSchemeRecord(record.data(), record.size(), noHeader, LeadBytes()));
+    EXPECT_FALSE(DecodeSchemeRecord(record.data(), record.size(), noItem, LeadBytes()));
 }
 
 } // namespace

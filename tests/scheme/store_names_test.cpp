@@ -12,11 +12,23 @@
 namespace tolvar {
 namespace {
 
+const LeadBytes kSingleByte;
+
+// Code page 932 (Japanese): lead bytes 0x81-0x9F and 0xE0-0xFC.
+LeadBytes Japanese()
+{
+    LeadBytes lead;
+    lead.AddRange(0x81, 0x9F);
+    lead.AddRange(0xE0, 0xFC);
+    return lead;
+}
+
 TEST(PlainFileName, Table)
 {
     struct {
         std::string name;
         bool plain;
+        bool japanese = false;  // read in code page 932
     } cases[] = {
         {"beep.wav", true},
         {"my.sound.wav", true},
@@ -62,10 +74,19 @@ TEST(PlainFileName, Table)
         {"conin$", false},
         {"CONOUT$.txt", false},
         {"COM\xB9", false},  // superscript one
+        // Second bytes 0x5C and 0x7C are no "\\" and "|" inside a letter.
+        {"\x83\x5C.wav", true, true},                  // ソ.wav
+        {"\x95\x5C.ico", true, true},                  // 表.ico
+        {"\x83\x7C\x83\x62\x83\x76.wav", true, true},  // ポップ.wav
+        {"\x83\x5C.wav", false},                       // a backslash in 1252
+        {"a\\\x83\x5C.wav", false, true},
+        {"a\x83", false, true},    // cut off after its lead byte
+        {"\x83/.wav", false, true},  // no letter of the code page
     };
     for (const auto &c : cases)
-        EXPECT_EQ(IsPlainFileName(c.name.c_str()), c.plain) << '"' << c.name << '"';
-    EXPECT_FALSE(IsPlainFileName(nullptr));
+        EXPECT_EQ(IsPlainFileName(c.name.c_str(), c.japanese ? Japanese() : kSingleByte), c.plain)
+            << '"' << c.name << '"';
+    EXPECT_FALSE(IsPlainFileName(nullptr, kSingleByte));
 }
 
 TEST(LastPathComponent, Table)
@@ -73,6 +94,7 @@ TEST(LastPathComponent, Table)
     struct {
         const char *path;
         const char *last;
+        bool japanese = false;
     } cases[] = {
         {"C:\\Icons\\caps.ico", "caps.ico"},
         {"caps.ico", "caps.ico"},
@@ -81,9 +103,11 @@ TEST(LastPathComponent, Table)
         {"C:caps.ico", "caps.ico"},
         {"dir/sub/a.wav", "a.wav"},
         {"", ""},
+        {"C:\\Sounds\\\x83\x7C\x83\x62\x83\x76.wav", "\x83\x7C\x83\x62\x83\x76.wav", true},
+        {"C:\\\x83\x5C\\\x95\x5C.ico", "\x95\x5C.ico", true},
     };
     for (const auto &c : cases)
-        EXPECT_STREQ(LastPathComponent(c.path), c.last) << c.path;
+        EXPECT_STREQ(LastPathComponent(c.path, c.japanese ? Japanese() : kSingleByte), c.last) << c.path;
 }
 
 // A store held in a map: path -> (size, content tag); a file holds the
@@ -161,7 +185,7 @@ TEST(ChooseTargetName, Table)
         FakeStore store;
         store.files = c.existing;
         char out[kMaxPathChars + 1] = {};
-        EXPECT_EQ(ChooseTargetName(folder, c.fileName, c.length, store, out), c.choice)
+        EXPECT_EQ(ChooseTargetName(folder, c.fileName, c.length, store, kSingleByte, out), c.choice)
             << c.label;
         EXPECT_STREQ(out, c.target) << c.label;
         EXPECT_EQ(store.compared, c.compared) << c.label;
@@ -172,8 +196,11 @@ TEST(ChooseTargetName, FolderWithTrailingBackslashGetsNoSecond)
 {
     FakeStore store;
     char out[kMaxPathChars + 1];
-    EXPECT_EQ(ChooseTargetName("C:\\Icons\\", "a.ico", 1, store, out), NameChoice::kNewName);
+    EXPECT_EQ(ChooseTargetName("C:\\Icons\\", "a.ico", 1, store, kSingleByte, out), NameChoice::kNewName);
     EXPECT_STREQ(out, "C:\\Icons\\a.ico");
+    // A folder whose last letter ends in byte 0x5C ("ソ" in 932) gets one.
+    EXPECT_EQ(ChooseTargetName("C:\\\x83\x5C", "a.ico", 1, store, Japanese(), out), NameChoice::kNewName);
+    EXPECT_STREQ(out, "C:\\\x83\x5C\\a.ico");
 }
 
 TEST(ChooseTargetName, GivesUpAfter999CandidatesWithoutOverwriting)
@@ -186,7 +213,7 @@ TEST(ChooseTargetName, GivesUpAfter999CandidatesWithoutOverwriting)
         store.files[name] = {1, 0};
     }
     char out[kMaxPathChars + 1];
-    EXPECT_EQ(ChooseTargetName("C:\\S", "a.wav", 10, store, out), NameChoice::kNoFreeName);
+    EXPECT_EQ(ChooseTargetName("C:\\S", "a.wav", 10, store, kSingleByte, out), NameChoice::kNoFreeName);
     ASSERT_EQ(store.lookups.size(), 999u);
     EXPECT_EQ(store.lookups.front(), "C:\\S\\a.wav");
     EXPECT_EQ(store.lookups.back(), "C:\\S\\a998.wav");
@@ -194,7 +221,7 @@ TEST(ChooseTargetName, GivesUpAfter999CandidatesWithoutOverwriting)
     // The last candidate tried is counter 998.
     store.files.erase("C:\\S\\a998.wav");
     store.lookups.clear();
-    EXPECT_EQ(ChooseTargetName("C:\\S", "a.wav", 10, store, out), NameChoice::kNewName);
+    EXPECT_EQ(ChooseTargetName("C:\\S", "a.wav", 10, store, kSingleByte, out), NameChoice::kNewName);
     EXPECT_STREQ(out, "C:\\S\\a998.wav");
 }
 
@@ -204,15 +231,15 @@ TEST(ChooseTargetName, CandidatesBeyondAPathFieldAreRefused)
     std::string folder = "C:\\" + std::string(240, 'f');
     std::string fits(260 - folder.size() - 1, 'n');  // exactly 260 characters in all
     char out[kMaxPathChars + 1];
-    EXPECT_EQ(ChooseTargetName(folder.c_str(), fits.c_str(), 1, store, out),
+    EXPECT_EQ(ChooseTargetName(folder.c_str(), fits.c_str(), 1, store, kSingleByte, out),
               NameChoice::kNewName);
     EXPECT_EQ(std::strlen(out), 260u);
     // Taken: the counter would make it 263 characters.
     store.files[out] = {2, 0};
-    EXPECT_EQ(ChooseTargetName(folder.c_str(), fits.c_str(), 1, store, out),
+    EXPECT_EQ(ChooseTargetName(folder.c_str(), fits.c_str(), 1, store, kSingleByte, out),
               NameChoice::kTooLong);
     std::string tooLong = fits + "x";
-    EXPECT_EQ(ChooseTargetName(folder.c_str(), tooLong.c_str(), 1, store, out),
+    EXPECT_EQ(ChooseTargetName(folder.c_str(), tooLong.c_str(), 1, store, kSingleByte, out),
               NameChoice::kTooLong);
 }
 

@@ -61,7 +61,7 @@ void CheckLoad(const uint8_t *data, size_t size)
         const std::string &path = f.first;
         Check(path == "C:\\Host\\in.tvs" || StartsWith(path, "C:\\Host\\Sounds\\") ||
               StartsWith(path, "C:\\Host\\Icons\\"));
-        Check(strcasecmp(LastPathComponent(path.c_str()), kStoreTempFileName) != 0);
+        Check(strcasecmp(LastPathComponent(path.c_str(), LeadBytes()), kStoreTempFileName) != 0);
     }
     for (const auto &f : before)
         Check(fs.files[f.first] == f.second);
@@ -71,7 +71,7 @@ void CheckLoad(const uint8_t *data, size_t size)
         for (int f = 0; f < kPathFieldCount; ++f) {
             const char *path = PathField(item, f);
             Check(std::memchr(path, 0, TV_PATH_SIZE) != nullptr);
-            if (!*path || IsPlainFileName(path))
+            if (!*path || IsPlainFileName(path, LeadBytes()))
                 continue;
             Check(fs.files.count(path) == 1 && fs.unreadable.count(path) == 0);
             Check(StartsWith(path, IsIconField(f) ? "C:\\Host\\Icons\\" : "C:\\Host\\Sounds\\"));
@@ -81,7 +81,7 @@ void CheckLoad(const uint8_t *data, size_t size)
 void CheckRecordRoundTrip(const uint8_t *data, size_t size)
 {
     RecordingCollection first;
-    if (!DecodeSchemeRecord(data, size, first))
+    if (!DecodeSchemeRecord(data, size, first, LeadBytes()))
         return;
     KeyCollectionHeader header = first.header;
     Check(header.itemCount == first.items.size());
@@ -89,7 +89,7 @@ void CheckRecordRoundTrip(const uint8_t *data, size_t size)
     uint8_t *record = EncodeSchemeRecord(header, first.items.data(), &length);
     Check(record != nullptr && length <= size);
     RecordingCollection second;
-    Check(DecodeSchemeRecord(record, length, second));
+    Check(DecodeSchemeRecord(record, length, second, LeadBytes()));
     std::free(record);
     Check(second.items.size() == first.items.size());
     Check(std::memcmp(&second.header, &first.header, 20) == 0);
