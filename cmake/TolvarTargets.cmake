@@ -2,11 +2,16 @@
 #
 #   tolvar_portable_library(name SOURCES ...)   platform-free code, both builds
 #   tolvar_native_test(name SOURCES ... [LIBS ...])        native build only
-#   tolvar_wine_test(name SOURCES ... [LIBS ...] [TIMEOUT s] [QUARANTINE] [WOW64])
+#   tolvar_wine_test(name SOURCES ... [LIBS ...] [TIMEOUT s] [QUARANTINE] [WOW64]
+#                    [LOCALE ll_CC])
 #        Windows build; ctest runs it under Wine (serially: tests share one
 #        display and one wineserver, and global hooks see every process).
 #        Label "wine": a 32-bit prefix; WOW64, label "wow64": a 64-bit prefix
 #        in which 32-bit and 64-bit programs run side by side.
+#        LOCALE: the program runs in that Unix locale (ja_JP: Wine's ANSI
+#        code page is then 932), which the build compiles from the system's
+#        locale sources (Debian's package "locales") into its own folder;
+#        the other programs of the run keep the run's locale.
 #        QUARANTINE labels a program that is not yet reliable on this kind of
 #        machine: scripts/test.sh skips it unless TOLVAR_QUARANTINED=1.
 #   tolvar_windows_program(name SOURCES ... [LIBS ...])    Windows helper exe
@@ -105,7 +110,7 @@ function(tolvar_wine_test name)
   if(NOT TOLVAR_WINDOWS)
     return()
   endif()
-  cmake_parse_arguments(ARG "QUARANTINE;WOW64" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "QUARANTINE;WOW64" "TIMEOUT;LOCALE" "SOURCES;LIBS" ${ARGN})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 1200)
   endif()
@@ -124,5 +129,20 @@ function(tolvar_wine_test name)
   set_tests_properties(${name} PROPERTIES LABELS ${world} TIMEOUT ${ARG_TIMEOUT} RUN_SERIAL ON)
   if(ARG_QUARANTINE)
     set_property(TEST ${name} APPEND PROPERTY LABELS quarantine)
+  endif()
+  if(ARG_LOCALE)
+    set(locales ${CMAKE_BINARY_DIR}/locale)
+    set(locale ${ARG_LOCALE}.UTF-8)
+    if(NOT TARGET tolvar_locale_${ARG_LOCALE})
+      add_custom_command(OUTPUT ${locales}/${locale}/LC_CTYPE
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${locales}
+        # localedef also fails on mere warnings: what counts is the result.
+        COMMAND sh -c "localedef -i ${ARG_LOCALE} -f UTF-8 '${locales}/${locale}' || test -s '${locales}/${locale}/LC_CTYPE'"
+        VERBATIM)
+      add_custom_target(tolvar_locale_${ARG_LOCALE} DEPENDS ${locales}/${locale}/LC_CTYPE)
+    endif()
+    add_dependencies(${name} tolvar_locale_${ARG_LOCALE})
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
+      LOCPATH=${locales} LANG=${locale} LC_ALL=${locale})
   endif()
 endfunction()

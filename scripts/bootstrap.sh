@@ -3,8 +3,9 @@
 # need on a fresh Debian machine: the MinGW-w64 cross compiler for 32-bit
 # Windows, Wine with its 32-bit part, Xvfb, ImageMagick, CMake, clang (for the
 # fuzz target and the header checks in Microsoft's mode), the GoogleTest
-# sources, NSIS (the installer) and Python (the reproducible zips). Runs as
-# root, or through sudo.
+# sources, NSIS (the installer), Python (the reproducible zips) and the
+# locale sources (a test runs Wine in a Japanese locale). Runs as root, or
+# through sudo.
 #
 # Some virtual machines run a kernel that refuses to execute 32-bit x86
 # programs, and Wine's 32-bit loader is one. There the script registers
@@ -22,7 +23,7 @@ packages=(
   googletest
   wine wine32:i386 wine64
   xvfb x11-utils imagemagick
-  nsis python3
+  nsis python3 locales
 )
 
 is_installed() {
