@@ -68,6 +68,7 @@ public:
                   ERROR_SUCCESS;
         CreateDirectoryW(kProfile, nullptr);
         CreateDirectoryW(kFolder, nullptr);
+        DeleteFileW(Link().c_str());  // what a run that failed left there
         RegSetValueExW(key_, L"Startup", 0, REG_SZ, reinterpret_cast<const BYTE *>(kFolder),
                        static_cast<DWORD>((lstrlenW(kFolder) + 1) * sizeof(wchar_t)));
     }
@@ -79,10 +80,12 @@ public:
         else
             RegDeleteValueW(key_, L"Startup");
         RegCloseKey(key_);
+        DeleteFileW(Link().c_str());
         RemoveDirectoryW(kFolder);
         RemoveDirectoryW(kProfile);
     }
-    bool moved() const { return WideShortcutPath() == std::wstring(kFolder) + L"\\Tolvar.lnk"; }
+    bool moved() const { return WideShortcutPath() == Link(); }
+    static std::wstring Link() { return std::wstring(kFolder) + L"\\Tolvar.lnk"; }
 
 private:
     static constexpr const wchar_t *kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
