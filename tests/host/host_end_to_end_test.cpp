@@ -598,15 +598,19 @@ TEST_F(HostTest, StartsIndicatesAndSavesInAFolderNamedInAnyLanguage)
     char ansi[32];
     WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, user.c_str(), -1, ansi, sizeof ansi, nullptr, &lossy);
     ASSERT_TRUE(lossy) << "this test needs an ANSI code page without Cyrillic letters, such as 1252";
+    const std::wstring journal = L"\x0436\x0443\x0440\x043D\x0430\x043B.log";  // журнал.log
     const struct {
         const char *what;
         bool manifest;
         std::wstring logName;
+        bool refused;  // the name has no form for the ANSI calls: a message names it
     } cases[] = {
         // Its manifest makes UTF-8 its ANSI code page: every name as it is.
-        {"as built", true, L"\x0436\x0443\x0440\x043D\x0430\x043B.log"},
-        // The system's code page: the folders' short names stand in.
-        {"with the system's code page", false, L"indications.log"},
+        {"as built", true, journal, false},
+        // The system's code page: the folders' short names stand in...
+        {"with the system's code page", false, L"indications.log", false},
+        // ...but a file still to be made has none.
+        {"with the system's code page, a new file so named", false, journal, true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -627,6 +631,18 @@ TEST_F(HostTest, StartsIndicatesAndSavesInAFolderNamedInAnyLanguage)
 
         TolvarProgram program;
         ASSERT_TRUE(program.Start(folder + L"\\Tolvar.exe", {L"--no-splash", L"--log", log}, folder_ + "\\out.txt"));
+        if (c.refused) {
+            HWND box = WaitMessageBox(program.pid());
+            ASSERT_TRUE(box);
+            wchar_t text[1024] = L"";
+            GetDlgItemTextW(box, 0xFFFF, text, 1024);
+            EXPECT_TRUE(wcsstr(text, log.c_str())) << MessageBoxText(box);
+            ClickIn(box, IDOK);
+            DWORD code = 0;
+            ASSERT_TRUE(program.WaitExit(&code));
+            EXPECT_EQ(2u, code);
+            continue;
+        }
         ASSERT_TRUE(program.WaitReady());
         EXPECT_TRUE(LoadedFrom(program.pid(), folder + L"\\Tolvar.dll"));
         EXPECT_TRUE(LoadedFrom(program.pid(), folder + L"\\TolvarEx.dll"));
