@@ -45,7 +45,9 @@ const char *UsageText()
            "  --no-splash       start without the splash window\n"
            "  --demo            press the lock keys, show their indications and exit\n"
            "  --timing FILE     write report-to-tray timing figures to FILE at exit\n"
-           "  --exit            ask the running Tolvar to exit";
+           "  --exit            ask the running Tolvar to exit; exit code 0 once none\n"
+           "                    runs, 1 when it did not end within 30 s, 3 when it\n"
+           "                    cannot be asked (the reason goes to standard error)";
 }
 
 }  // namespace tolvar

@@ -3,17 +3,27 @@
 
 #include <string.h>
 
+#include "host/object_security.h"
+
 namespace tolvar {
 
-bool HostChannel::Create(size_t capacity, const uint8_t (&mark)[3], bool *inUse)
+bool HostChannel::Create(size_t capacity, const uint8_t (&mark)[3], bool *inUse, bool *notOurs)
 {
     Close();
     *inUse = false;
+    *notOurs = false;
+    // Checked right after each object's creation, while its error stands.
+    auto foreign = [notOurs](HANDLE object) {
+        if (object && GetLastError() == ERROR_ALREADY_EXISTS && !MadeByThisUser(object))
+            *notOurs = true;
+    };
+    SECURITY_ATTRIBUTES *security = NamedObjectSecurity();
     bool leftover = false;
-    mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+    mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, security, PAGE_READWRITE, 0,
                                   TV_CHANNEL_SIZE(capacity), TV_CHANNEL_MAPPING_NAME);
     leftover = mapping_ && GetLastError() == ERROR_ALREADY_EXISTS;
-    if (mapping_)
+    foreign(mapping_);
+    if (mapping_ && !*notOurs)
         view_ = static_cast<KeyEventChannel *>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, 0));
     if (!view_) {
         Close();
@@ -34,10 +44,13 @@ bool HostChannel::Create(size_t capacity, const uint8_t (&mark)[3], bool *inUse)
     } else {
         capacity_ = capacity;
     }
-    mutex_ = CreateMutexA(nullptr, FALSE, TV_CHANNEL_MUTEX_NAME);
-    matchEvent_ = CreateEventA(nullptr, FALSE, FALSE, TV_MATCH_EVENT_NAME);
-    readyEvent_ = CreateEventA(nullptr, FALSE, FALSE, TV_READY_EVENT_NAME);
-    if (!mutex_ || !matchEvent_ || !readyEvent_) {
+    mutex_ = CreateMutexA(security, FALSE, TV_CHANNEL_MUTEX_NAME);
+    foreign(mutex_);
+    matchEvent_ = CreateEventA(security, FALSE, FALSE, TV_MATCH_EVENT_NAME);
+    foreign(matchEvent_);
+    readyEvent_ = CreateEventA(security, FALSE, FALSE, TV_READY_EVENT_NAME);
+    foreign(readyEvent_);
+    if (!mutex_ || !matchEvent_ || !readyEvent_ || *notOurs) {
         Close();
         return false;
     }

@@ -36,9 +36,11 @@ public:
     // the caller's own kind, known not to be running, left them when it
     // ended without removing its hook (the system removed it with its
     // thread). Any other installed hook belongs to a running program: false
-    // with *inUse set. False also when the objects cannot be made; nothing
-    // is left open then.
-    bool Create(size_t capacity, const uint8_t (&mark)[3], bool *inUse);
+    // with *inUse set. Objects that another user or a program at low
+    // integrity made are not used at all: false with *notOurs set (see
+    // object_security.h). False also when the objects cannot be made;
+    // nothing is left open then.
+    bool Create(size_t capacity, const uint8_t (&mark)[3], bool *inUse, bool *notOurs);
     // Rewrites the table under the channel mutex. False if the table does
     // not fit or the mutex stayed taken for timeoutMs (a process stuck in
     // the middle of a report); the old table then stays.

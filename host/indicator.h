@@ -60,6 +60,8 @@ private:
     // indicator_startup.cpp
     bool StartUp();
     void ShutDown();
+    void EndSession();
+    void ReleaseSharedObjects();
     bool Fail(const std::string &text);
     void LoadSettings();
     void ReadLockStates();

@@ -8,7 +8,10 @@
 #include "common/virtual_keys.h"
 #include "hook/companion/companion_protocol.h"
 #include "host/resources/resource_ids.h"
+#include "host/message_filter.h"
 #include "host/settings_file.h"
+#include "host/system_message.h"
+#include "host/thread_dialogs.h"
 
 namespace tolvar {
 
@@ -32,20 +35,7 @@ std::string UnusableSettingsNotice(const std::string &path)
            "start it with --settings and a file in a folder named in the system's letters.";
 }
 
-std::string SystemMessage(DWORD error)
-{
-    char text[256] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                   text, sizeof text, nullptr);
-    std::string s = text;
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ' || s.back() == '.'))
-        s.pop_back();
-    return s.empty() ? "error " + std::to_string(error) : s + " (error " + std::to_string(error) + ")";
-}
-
 }  // namespace
-
-const char kIndicatorWindowClass[] = "TolvarIndicatorWindow";
 
 Indicator::Indicator() {}
 
@@ -188,6 +178,7 @@ bool Indicator::StartUp()
     if (!window_)
         return Fail("Tolvar cannot create its window.\n" + SystemMessage(GetLastError()));
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    LetThroughFromOtherPrograms(window_, {taskbarCreated_, kMsgTray, kMsgOpenOptions, WM_CLOSE});
     display_.Create(instance_, window_, DisplayWindow::kIndication);
     capsLockDisplay_.Create(instance_, window_, DisplayWindow::kCapsLock);
     capsLockIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_CAPS_ON), IMAGE_ICON,
@@ -202,8 +193,12 @@ bool Indicator::StartUp()
     }
 
     // The channel before the hook library: its attach opens the channel.
-    bool inUse = false;
-    if (!channel_.Create(kChannelCapacity, kChannelMark, &inUse)) {
+    bool inUse = false, notOurs = false;
+    if (!channel_.Create(kChannelCapacity, kChannelMark, &inUse, &notOurs)) {
+        if (notOurs)
+            return Fail("Tolvar's keyboard channel in this session was made by another user or by "
+                        "a program with lower rights, so Tolvar does not use it and cannot "
+                        "start.\n\nLog off and on again to remove it.");
         return Fail(inUse ? "Another program already uses Tolvar's keyboard channel in this "
                              "session, so Tolvar cannot start.\n\nClose that program (another "
                              "key indicator built on TolvarEx.dll) and start Tolvar again."
@@ -245,7 +240,21 @@ bool Indicator::StartUp()
     return true;
 }
 
-void Indicator::ShutDown()
+void Indicator::EndSession()
+{
+    // The system may end the process as soon as this message returns (at
+    // logoff), or waits for it to end (a restart of the program by an
+    // installer): what other programs and the shell see goes now. This
+    // message may have arrived inside a dialog of the options library, so
+    // the library and the window stay until those dialogs have closed and
+    // the program's own loop ends (ShutDown).
+    quitting_ = true;
+    ReleaseSharedObjects();
+    CancelThreadDialogs();
+    PostQuitMessage(0);
+}
+
+void Indicator::ReleaseSharedObjects()
 {
     running_ = false;
     // The hooks go before the objects they use; reports that entered just
@@ -263,6 +272,11 @@ void Indicator::ShutDown()
         timing_.Write(FullPath(line_.timingPath));
         line_.timingPath.clear();
     }
+}
+
+void Indicator::ShutDown()
+{
+    ReleaseSharedObjects();
     options_.Unload();
     visuals_.Clear();
     if (capsLockIcon_)

@@ -67,7 +67,7 @@ LRESULT Indicator::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case WM_ENDSESSION:
         if (wParam)
-            ShutDown();
+            EndSession();
         return 0;
     default:
         return DefWindowProcA(window_, msg, wParam, lParam);
@@ -80,7 +80,7 @@ void Indicator::OnStarted()
     notices.swap(notices_);
     for (const std::string &notice : notices)
         Warn(notice);
-    if (line_.splash && !line_.demo && options_.available()) {
+    if (line_.splash && !line_.demo && options_.available() && !quitting_) {
         options_.ShowSplash(window_);
         AfterModalLoop();
     }
@@ -177,6 +177,8 @@ void Indicator::OnCommand(UINT id)
 
 void Indicator::OpenOptions()
 {
+    if (quitting_)
+        return;
     if (!options_.available()) {
         Warn("The options are unavailable: Tolvar cannot load Tolvar.dll (" + optionsProblem_ +
              ").\n\nThe keys are still indicated as set.");
@@ -205,6 +207,8 @@ void Indicator::OpenGuide()
 
 void Indicator::Warn(const std::string &text)
 {
+    if (quitting_)
+        return;
     // Over the dialog the user is in, if any.
     HWND owner = GetActiveWindow();
     MessageBoxA(owner ? owner : nullptr, text.c_str(), "Tolvar",

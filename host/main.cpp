@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "host/command_line.h"
+#include "host/console_output.h"
+#include "host/dll_search.h"
 #include "host/indicator.h"
 #include "host/program_paths.h"
 #include "host/single_instance.h"
@@ -40,6 +42,8 @@ bool PathsForAnsiCalls(tolvar::CommandLine *line, std::string *error)
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     using namespace tolvar;
+    // Before anything is loaded by name.
+    RestrictDllSearch();
     // Read wide and parsed as UTF-8, which holds every letter.
     std::vector<std::string> args;
     for (const std::wstring &arg : ProgramArguments())
@@ -51,20 +55,32 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
                     MB_OK | MB_ICONERROR);
         return 2;
     }
-    if (line.exitRunning)
-        return AskRunningInstanceToExit(30000);
+    if (line.exitRunning) {
+        const InstanceAnswer answer = AskRunningInstanceToExit(30000);
+        WriteToConsole(answer.message);
+        return answer.exitCode;
+    }
 
-    HANDLE instance = ClaimSingleInstance();
-    if (!instance) {
-        HandOverToRunningInstance();
-        return 0;
+    HANDLE instance = nullptr;
+    switch (ClaimSingleInstance(&instance)) {
+    case InstanceClaim::kClaimed:
+        break;
+    case InstanceClaim::kRunning: {
+        const InstanceAnswer answer = HandOverToRunningInstance();
+        if (!answer.message.empty())
+            MessageBoxA(nullptr, answer.message.c_str(), "Tolvar", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+        return answer.exitCode;
+    }
+    case InstanceClaim::kForeign:
+        MessageBoxA(nullptr, kForeignInstanceText, "Tolvar", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+        return 1;
     }
     int result = 0;
     {
         Indicator indicator;
         result = indicator.Run(line);
     }
-    if (instance != INVALID_HANDLE_VALUE)
+    if (instance)
         CloseHandle(instance);
     return result;
 }

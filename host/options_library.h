@@ -26,6 +26,10 @@ public:
     void ShowOptions(HWND parent, void *context, LoadSettingsProc load, SaveSettingsProc save);
     void ShowAbout(HWND parent);
     void ShowSplash(HWND parent);
+    // Never while one of those dialogs runs: the window procedure that
+    // would call it runs inside their modal loops, and the library's code
+    // is on the stack below it. The program unloads once its own message
+    // loop has ended.
     void Unload();
 
 private:

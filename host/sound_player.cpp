@@ -3,6 +3,8 @@
 
 #include <mmsystem.h>
 
+#include "host/system_sound.h"
+
 namespace tolvar {
 
 bool SoundPlayer::Start(HINSTANCE program)
@@ -86,7 +88,7 @@ DWORD WINAPI SoundPlayer::ThreadMain(void *param)
         self->hasRequest_ = false;
         LeaveCriticalSection(&self->lock_);
         if (stopping) {
-            PlaySoundA(nullptr, nullptr, 0);
+            PlaySystemSound(nullptr, nullptr, 0);
             return 0;
         }
         if (has)
@@ -103,10 +105,10 @@ void SoundPlayer::PlayNow(const Request &request)
         MessageBeep(0xFFFFFFFF);
         break;
     case SoundChoice::kFile:
-        PlaySoundA(request.file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+        PlaySystemSound(request.file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
         break;
     case SoundChoice::kResource:
-        PlaySoundA(MAKEINTRESOURCEA(request.resourceId), program_,
+        PlaySystemSound(MAKEINTRESOURCEA(request.resourceId), program_,
                    SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
         break;
     }

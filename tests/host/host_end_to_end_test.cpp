@@ -13,8 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "host/single_instance.h"
 #include "options/resources/resource_ids.h"
 #include "support/fake_notification_area.h"
+#include "support/foreign_object.h"
+#include "support/import_patch.h"
 #include "support/key_window.h"
 #include "support/keyboard.h"
 #include "support/polling.h"
@@ -27,6 +30,9 @@ namespace {
 const DWORD kWaitMs = 120000;
 const UINT kMsgTray = WM_APP + 2;        // Tolvar.exe's tray callback message
 const UINT kCmdDisplaySwitch = 101;      // its menu's "On-Screen Display"
+const UINT kCmdHelp = 103;               // its menu's "Help"
+const UINT kCmdAbout = 104;              // its menu's "About..."
+const char kInstanceObject[] = "Local\\Tolvar.Indicator.Instance";
 const WORD kCtrl = VK_LCONTROL, kShift = VK_LSHIFT;
 const char kCtrlShift[] = "0x05";        // left Ctrl and left Shift held
 
@@ -185,6 +191,31 @@ bool WithSystemCodePage(const std::wstring &exe)
     CloseHandle(file);
     return ok;
 }
+
+// Wine takes its own system libraries before one of the same name that a
+// program finds beside itself; Windows takes the first it finds. While this
+// lives, Wine does so too for the library in Tolvar.exe (no effect on
+// Windows).
+class NativeFirstInTolvar {
+public:
+    explicit NativeFirstInTolvar(const char *library)
+    {
+        if (library && RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_,
+                                       nullptr) == ERROR_SUCCESS)
+            RegSetValueExA(key_, library, 0, REG_SZ, reinterpret_cast<const BYTE *>("native,builtin"), 15);
+    }
+    ~NativeFirstInTolvar()
+    {
+        if (!key_)
+            return;
+        RegCloseKey(key_);
+        RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
+    }
+
+private:
+    static constexpr const char *kKey = "Software\\Wine\\AppDefaults\\Tolvar.exe\\DllOverrides";
+    HKEY key_ = nullptr;
+};
 
 class HostTest : public ::testing::Test {
 protected:
@@ -497,27 +528,165 @@ TEST_F(HostTest, TrayIconsAreRightFromTheStartAndComeBackWithTheShell)
     EXPECT_EQ(3, deleted) << "the icons go with the program";
 }
 
-TEST_F(HostTest, MissingLibrariesAndChannelsOfOthersAreReportedNotSilent)
+TEST_F(HostTest, TheEndOfTheSessionClosesItsDialogsAndEndsIt)
+{
+    enum Open { kNothing, kOptions, kAddKeyOverOptions, kAbout };
+    const struct {
+        const char *what;
+        Open open;
+        DWORD how;  // 0: shutdown; ENDSESSION_CLOSEAPP: an installer's restart of the program
+    } cases[] = {
+        {"options open, shutdown", kOptions, 0},
+        {"options open, closed for an installer", kOptions, ENDSESSION_CLOSEAPP},
+        {"Add New Key over the options, logoff", kAddKeyOverOptions, ENDSESSION_LOGOFF},
+        {"About box, closed for an installer", kAbout, ENDSESSION_CLOSEAPP},
+        {"nothing open, closed for an installer", kNothing, ENDSESSION_CLOSEAPP},
+    };
+    FakeNotificationArea area;
+    ASSERT_TRUE(area.Open());
+    ASSERT_TRUE(WriteFileBytes(ini_, Ini(DefaultKeys())));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        // A new start runs each time: the previous one let go of its
+        // instance object.
+        TolvarProgram program;
+        ASSERT_TRUE(StartTolvar(program));
+        HWND window = program.Window();
+        if (c.open == kOptions || c.open == kAddKeyOverOptions) {
+            PostMessageA(window, kMsgTray, 1, WM_LBUTTONDBLCLK);
+            HWND options = WaitDialog(program.pid(), "Tolvar Options");
+            ASSERT_TRUE(options);
+            if (c.open == kAddKeyOverOptions) {
+                ClickIn(options, IDC_ADD_NEW);
+                ASSERT_TRUE(WaitDialog(program.pid(), "Add New Key"));
+            }
+        } else if (c.open == kAbout) {
+            PostMessageA(window, WM_COMMAND, kCmdAbout, 0);
+            ASSERT_TRUE(WaitDialog(program.pid(), "Tolvar About"));
+        }
+        area.ClearCalls();
+        DWORD_PTR answer = 0;
+        ASSERT_TRUE(SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, c.how, SMTO_NORMAL, kWaitMs, &answer));
+        EXPECT_EQ(TRUE, answer);
+        // Once this returns, the system may end the process at any time:
+        // the icons are gone by then.
+        EXPECT_TRUE(SendMessageTimeoutA(window, WM_ENDSESSION, TRUE, c.how, SMTO_NORMAL, kWaitMs, &answer));
+        int deleted = 0;
+        for (const auto &call : area.Calls())
+            deleted += call.operation == NIM_DELETE && call.owner == window ? 1 : 0;
+        EXPECT_EQ(3, deleted) << area.Describe();
+        // And it ends by itself, without a fault.
+        DWORD code = 1;
+        ASSERT_TRUE(program.WaitExit(&code));
+        EXPECT_EQ(0u, code);
+        HANDLE instance = OpenMutexA(SYNCHRONIZE, FALSE, kInstanceObject);
+        EXPECT_FALSE(instance);
+        if (instance)
+            CloseHandle(instance);
+    }
+}
+
+BOOL WINAPI RefusedPost(HWND, UINT, WPARAM, LPARAM)
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+TEST_F(HostTest, AnInstanceThatCannotBeAskedIsReportedAtOnce)
+{
+    // A Tolvar that hangs while starting or ending: it holds the instance
+    // object, and has no window.
+    HANDLE held = CreateMutexA(nullptr, FALSE, kInstanceObject);
+    ASSERT_TRUE(held);
+    TolvarProgram exit;
+    ASSERT_TRUE(exit.Start(exe_, {"--exit"}));
+    DWORD code = 0;
+    ASSERT_TRUE(exit.WaitExit(&code));
+    EXPECT_EQ(3u, code);
+    EXPECT_TRUE(Contains(exit.Output(), "there is no Tolvar window")) << exit.Output();
+    TolvarProgram second;
+    ASSERT_TRUE(second.Start(exe_, {"--no-splash", "--settings", ini_}));
+    HWND box = WaitMessageBox(second.pid());
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(Contains(MessageBoxText(box), "there is no Tolvar window")) << MessageBoxText(box);
+    ClickIn(box, IDOK);
+    ASSERT_TRUE(second.WaitExit(&code));
+    EXPECT_EQ(3u, code);
+
+    // A Tolvar with administrator rights that does not let other programs'
+    // messages through: the system refuses them. Here in this process, its
+    // window a stand-in and the refusal its own PostMessageA's.
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TolvarIndicatorWindow";
+    RegisterClassA(&wc);
+    HWND standIn = CreateWindowA(wc.lpszClassName, "Tolvar", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(standIn);
+    void *post = PatchImport(GetModuleHandleA(nullptr), "user32.dll", "PostMessageA", reinterpret_cast<void *>(RefusedPost));
+    ASSERT_TRUE(post);
+    const DWORD start = GetTickCount();
+    const tolvar::InstanceAnswer toExit = tolvar::AskRunningInstanceToExit(30000);
+    const DWORD took = GetTickCount() - start;
+    const tolvar::InstanceAnswer handOver = tolvar::HandOverToRunningInstance();
+    PatchImport(GetModuleHandleA(nullptr), "user32.dll", "PostMessageA", post);
+    DestroyWindow(standIn);
+    CloseHandle(held);
+    EXPECT_EQ(tolvar::kExitUnreachable, toExit.exitCode);
+    EXPECT_LT(took, 10000u) << "waited for an instance it could not ask";
+    EXPECT_TRUE(Contains(toExit.message, "administrator rights")) << toExit.message;
+    EXPECT_EQ(tolvar::kExitUnreachable, handOver.exitCode);
+    EXPECT_TRUE(Contains(handOver.message, "administrator rights")) << handOver.message;
+}
+
+TEST_F(HostTest, MissingFilesAndObjectsOfOthersAreReportedNotSilent)
 {
     enum Channel { kNone, kOtherHost, kDeadTolvar };
+    // An object of Tolvar's name that another user, or a program at low
+    // integrity, made before it starts.
+    const char kOtherUser[] = "O:SY";
+    const char kLowIntegrity[] = "S:(ML;;NW;;;LW)";
     const struct {
         const char *what;
         std::vector<const char *> files;
         Channel channel;
+        ForeignObject::Kind foreignKind;
+        const char *foreignName;  // null: none
+        const char *foreignSecurity;
         const char *says;  // null: no message, it runs
         DWORD exitCode;
     } cases[] = {
-        {"no hook library", {"Tolvar.exe", "Tolvar.dll"}, kNone, "TolvarEx.dll", 1},
-        {"another host's channel", {"Tolvar.exe", "Tolvar.dll", "TolvarEx.dll"}, kOtherHost, "already uses", 1},
-        {"a killed Tolvar's channel", {"Tolvar.exe", "Tolvar.dll", "TolvarEx.dll"}, kDeadTolvar, nullptr, 0},
-        {"no options library", {"Tolvar.exe", "TolvarEx.dll"}, kNone, "Tolvar.dll", 0},
+        {"no hook library", {"Tolvar.exe", "Tolvar.dll"}, kNone, ForeignObject::kMutex, nullptr, nullptr, "TolvarEx.dll", 1},
+        {"another host's channel", {"Tolvar.exe", "Tolvar.dll", "TolvarEx.dll"}, kOtherHost, ForeignObject::kMutex,
+         nullptr, nullptr, "already uses", 1},
+        {"a killed Tolvar's channel", {"Tolvar.exe", "Tolvar.dll", "TolvarEx.dll"}, kDeadTolvar, ForeignObject::kMutex,
+         nullptr, nullptr, nullptr, 0},
+        {"no options library", {"Tolvar.exe", "TolvarEx.dll"}, kNone, ForeignObject::kMutex, nullptr, nullptr,
+         "Tolvar.dll", 0},
+        {"a channel of another user", {"Tolvar.exe", "Tolvar.dll", "TolvarEx.dll"}, kNone, ForeignObject::kMapping,
+         "tvHookMMFName", kOtherUser, "made by another user", 1},
+        {"a channel mutex planted at low integrity", {"Tolvar.exe", "Tolvar.dll", "TolvarEx.dll"}, kNone,
+         ForeignObject::kMutex, "tvHookMutexName", kLowIntegrity, "made by another user", 1},
+        {"an instance object of another user", {"Tolvar.exe", "Tolvar.dll", "TolvarEx.dll"}, kNone,
+         ForeignObject::kMutex, "Local\\Tolvar.Indicator.Instance", kOtherUser, "instance object", 1},
+        // Beside the program, where any program of the user may write.
+        {"a winmm.dll planted beside it", {"Tolvar.exe", "Tolvar.dll", "TolvarEx.dll", "planted\\winmm.dll"}, kNone,
+         ForeignObject::kMutex, nullptr, nullptr, nullptr, 0},
     };
     int row = 0;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         const std::string folder = FreshFolder("alone-" + std::to_string(++row));
-        for (const char *file : c.files)
-            ASSERT_TRUE(CopyFileA((TestBinFolder() + "\\" + file).c_str(), (folder + "\\" + file).c_str(), FALSE));
+        bool planted = false;
+        for (const std::string file : c.files) {
+            planted = planted || file.find("planted") == 0;
+            const std::string name = file.substr(file.rfind('\\') + 1);
+            ASSERT_TRUE(CopyFileA((TestBinFolder() + "\\" + file).c_str(), (folder + "\\" + name).c_str(), FALSE));
+        }
+        ForeignObject foreign;
+        if (c.foreignName) {
+            ASSERT_TRUE(foreign.Make(c.foreignKind, c.foreignName, c.foreignSecurity));
+        }
         // A channel with its hook installed: another program's, or marked
         // as Tolvar's own by one that ended without removing its hook.
         HANDLE channel = c.channel == kNone ? nullptr
@@ -549,6 +718,7 @@ TEST_F(HostTest, MissingLibrariesAndChannelsOfOthersAreReportedNotSilent)
         DeleteFileA(log_.c_str());
         // No --settings: the settings live beside the program.
         TolvarProgram program;
+        NativeFirstInTolvar nativeFirst(planted ? "winmm" : nullptr);
         ASSERT_TRUE(program.Start(folder + "\\Tolvar.exe", {"--no-splash", "--log", log_}));
         if (c.says) {
             HWND box = WaitMessageBox(program.pid());
@@ -578,6 +748,16 @@ TEST_F(HostTest, MissingLibrariesAndChannelsOfOthersAreReportedNotSilent)
             EXPECT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(ini), "OnScreenDisplay=1") && !FileExists(ini + ".new"); },
                                 kWaitMs));
             EXPECT_FALSE(FindMessageBoxOf(program.pid())) << MessageBoxText(FindMessageBoxOf(program.pid()));
+            // Its sounds, and the options library's, come from the system's
+            // winmm.dll, never from one beside it.
+            EXPECT_FALSE(FileExists(folder + "\\winmm.dll.loaded"));
+            // No user guide beside it: its Help says so, naming the file.
+            PostMessageA(program.Window(), WM_COMMAND, kCmdHelp, 0);
+            HWND box = WaitMessageBox(program.pid());
+            ASSERT_TRUE(box);
+            EXPECT_TRUE(Contains(MessageBoxText(box), folder + "\\Tolvar.html")) << MessageBoxText(box);
+            ClickIn(box, IDOK);
+            ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }, kWaitMs));
             DWORD code = 1;
             ASSERT_TRUE(program.Exit(&code));
             EXPECT_EQ(0u, code);

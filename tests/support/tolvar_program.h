@@ -43,6 +43,8 @@ public:
     bool Exit(DWORD *code);
     bool WaitExit(DWORD *code);
     DWORD pid() const { return process_ ? process_->Id() : 0; }
+    // What it wrote to its standard output and error so far.
+    std::string Output() const { return process_ ? process_->Output() : std::string(); }
     // The thread that runs its window.
     DWORD windowThreadId() const { return process_ ? process_->MainThreadId() : 0; }
     // Ends it at once, as the task manager's "End task" does.
