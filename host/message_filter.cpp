@@ -3,7 +3,7 @@
 
 namespace tolvar {
 
-bool LetThroughFromOtherPrograms(HWND window, std::initializer_list<UINT> messages)
+void LetThroughFromOtherPrograms(HWND window, std::initializer_list<UINT> messages)
 {
     // Windows 7 and later; looked up, as the program also runs without it.
     typedef BOOL(WINAPI * ChangeFilterProc)(HWND, UINT, DWORD, void *);
@@ -11,11 +11,11 @@ bool LetThroughFromOtherPrograms(HWND window, std::initializer_list<UINT> messag
     ChangeFilterProc change = reinterpret_cast<ChangeFilterProc>(reinterpret_cast<void *>(
         GetProcAddress(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx")));
     if (!change)
-        return true;
-    bool all = true;
+        return;
+    // A refusal changes nothing that could be helped here: the program
+    // runs, and the messages it refused stay filtered.
     for (UINT message : messages)
-        all = change(window, message, kAllow, nullptr) && all;
-    return all;
+        change(window, message, kAllow, nullptr);
 }
 
 }  // namespace tolvar

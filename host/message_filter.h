@@ -17,10 +17,9 @@
 
 namespace tolvar {
 
-// False when the system has the filter but refused one of the messages;
-// true also on systems without it (before Windows 7), where nothing is
-// filtered per window.
-bool LetThroughFromOtherPrograms(HWND window, std::initializer_list<UINT> messages);
+// Systems before Windows 7 have no filter per window; there the messages
+// stay as they are.
+void LetThroughFromOtherPrograms(HWND window, std::initializer_list<UINT> messages);
 
 }  // namespace tolvar
 
