@@ -10,6 +10,7 @@
 #include "host/console_output.h"
 #include "host/dll_search.h"
 #include "host/indicator.h"
+#include "host/leftover_files.h"
 #include "host/program_paths.h"
 #include "host/single_instance.h"
 
@@ -75,6 +76,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         MessageBoxA(nullptr, kForeignInstanceText, "Tolvar", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
         return 1;
     }
+    // The one instance: copies of program files that an update set aside
+    // while other programs held them are free to go now, or at a later start.
+    RemoveSetAsideProgramFiles(ProgramFolderW());
     int result = 0;
     {
         Indicator indicator;

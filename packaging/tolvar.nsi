@@ -11,10 +11,22 @@
 ; programs, and offers to start Tolvar at the end. "setup.exe /S" installs
 ; silently, "uninstall.exe /S" removes silently.
 ;
+; A folder that already holds other things and is not a Tolvar folder is
+; used only when the user agrees, and never when a file of Tolvar's would
+; replace one there; a silent run refuses it (exit code 2, nothing written).
+;
 ; The uninstaller removes exactly the files the installer put there (FILES
 ; lists them), its own entries, and the Startup shortcut that the options
-; dialog may have made. It asks before it removes the user's settings and the
-; icons and sounds unpacked from schemes; a silent uninstall keeps them.
+; dialog may have made; a folder goes only when it is then empty, and its
+; last page says which folder stayed and why. It asks before it removes the
+; user's settings; a silent uninstall keeps them. Icons and sounds unpacked
+; from schemes and the user's own files are never removed.
+;
+; A program file that another process still has loaded (TolvarEx.dll stays
+; mapped in idle programs after Tolvar exits) cannot be replaced or deleted,
+; only renamed: it is set aside as "<name>.<number>.old" beside the new one.
+; Tolvar deletes such copies at its next start; after an uninstall, a command
+; under the user's RunOnce key deletes them at the next logon.
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -25,7 +37,11 @@ ManifestDPIAware true
 SetDateSave off
 
 !define PRODUCT "Tolvar"
+; As LICENSE.txt names them.
+!define PUBLISHER "The Tolvar authors"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tolvar"
+!define RUNONCE_KEY "Software\Microsoft\Windows\CurrentVersion\RunOnce"
+!define DEFAULT_DIR "$LOCALAPPDATA\Programs\${PRODUCT}"
 ; The object by which the running program keeps itself to one instance per
 ; session (host/single_instance.cpp).
 !define INSTANCE_MUTEX "Local\Tolvar.Indicator.Instance"
@@ -35,7 +51,7 @@ SetDateSave off
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
-InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
+InstallDir "${DEFAULT_DIR}"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PRODUCT} ${VERSION}"
 
@@ -44,7 +60,7 @@ VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} ${VERSION} setup"
-VIAddVersionKey /LANG=1033 "CompanyName" "${PRODUCT}"
+VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) the Tolvar authors"
 
 !include "MUI2.nsh"
@@ -52,19 +68,27 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) the Tolvar authors"
 !include "FileFunc.nsh"
 !include "${FILES}"
 
+; What the uninstaller left and why, for its last page.
+Var LeftBehind
+; The program files that were still in use when the uninstaller ran.
+Var InUse
+
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+; The section leaves $OUTPATH at $INSTDIR, so the program starts in its folder.
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Tolvar.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT} now"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.txt"
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "Show the README"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
-
-!insertmacro MUI_PAGE_DIRECTORY
-!insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "$LeftBehind"
+!insertmacro MUI_UNPAGE_FINISH
 !insertmacro MUI_LANGUAGE "English"
 
 ; Waits until Tolvar does not run: its files are in use while it does. The
@@ -115,49 +139,210 @@ FunctionEnd
 !insertmacro WaitUntilNotRunning ""
 !insertmacro WaitUntilNotRunning "un."
 
-Function .onInit
-  SetShellVarContext current
-  Call WaitUntilNotRunning
+; ---- the folder -------------------------------------------------------------
+
+; Notes in $R3 the first file of the package that $INSTDIR already holds.
+!macro NoteFileAlreadyThere path
+  ${If} $R3 == ""
+  ${AndIf} ${FileExists} "$INSTDIR\${path}"
+    StrCpy $R3 "${path}"
+  ${EndIf}
+!macroend
+
+; Whether $INSTDIR may be installed into; $0 is 1 when it may. Yes when the
+; folder is missing or empty, or is Tolvar's: it holds Tolvar.exe or the
+; settings an uninstall kept, it is where Tolvar was installed, or it is the
+; default folder. Any other folder holds someone else's things: never when a
+; file of the package would replace one of them, else only when the user
+; agrees (a silent run does not).
+Function ConfirmInstallFolder
+  StrCpy $0 1
+  ${DirState} "$INSTDIR" $R1
+  ${If} $R1 <> 1
+    Return
+  ${EndIf}
+  ReadRegStr $R2 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} ${FileExists} "$INSTDIR\Tolvar.exe"
+  ${OrIf} ${FileExists} "$INSTDIR\Tolvar.ini"
+  ${OrIf} $INSTDIR == $R2
+  ${OrIf} $INSTDIR == "${DEFAULT_DIR}"
+    Return
+  ${EndIf}
+  StrCpy $R3 ""
+  !insertmacro ForEachInstalledFile NoteFileAlreadyThere
+  !insertmacro NoteFileAlreadyThere "uninstall.exe"
+  ${If} $R3 != ""
+    StrCpy $0 0
+    MessageBox MB_OK|MB_ICONSTOP "$INSTDIR already holds a file named $R3 that is not \
+      ${PRODUCT}'s, and ${PRODUCT} would replace it.$\n$\nChoose another folder, for \
+      example a new folder inside this one." /SD IDOK
+    Return
+  ${EndIf}
+  MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$INSTDIR already holds other files \
+    and is not a ${PRODUCT} folder.$\n$\nInstall ${PRODUCT} into it anyway? Its uninstaller \
+    will remove only the files it installed.$\n$\nChoose No to pick another folder, for \
+    example a new folder inside this one." /SD IDNO IDYES agreed
+  StrCpy $0 0
+  agreed:
 FunctionEnd
 
+Function DirectoryLeave
+  Call ConfirmInstallFolder
+  ${If} $0 = 0
+    Abort
+  ${EndIf}
+FunctionEnd
+
+Function .onInit
+  SetShellVarContext current
+  ; A silent run has no folder page: the folder given with /D is judged here,
+  ; before anything is written.
+  ${If} ${Silent}
+    Call ConfirmInstallFolder
+    ${If} $0 = 0
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; ---- program files in use ---------------------------------------------------
+
+; Makes room for a new copy of a program file: deletes the old one, or, when
+; another process holds it, renames it to "<name>.<number>.old" (a mapped
+; file can be renamed, not replaced); Tolvar deletes those at its next start.
+!macro SetAsideIfInUse name
+  Delete "$INSTDIR\${name}"
+  ${If} ${FileExists} "$INSTDIR\${name}"
+    StrCpy $R8 1
+    ${DoWhile} ${FileExists} "$INSTDIR\${name}.$R8.old"
+      IntOp $R8 $R8 + 1
+    ${Loop}
+    Rename "$INSTDIR\${name}" "$INSTDIR\${name}.$R8.old"
+    DetailPrint "${name} is in use by another program: set aside as ${name}.$R8.old"
+  ${EndIf}
+!macroend
+
+; Removes a program file and the copies of it that updates set aside. One
+; that another process still holds is set aside too, and deleted at the next
+; logon by a command under the user's RunOnce key: a per-user uninstaller
+; cannot schedule a delete for the next restart (that needs administrator
+; rights), and the program folder is gone, so Tolvar will not start there.
+!macro RemoveProgramFile name
+  Delete "$INSTDIR\${name}.*.old"
+  !insertmacro SetAsideIfInUse "${name}"
+  ${If} ${FileExists} "$INSTDIR\${name}.*.old"
+    WriteRegStr HKCU "${RUNONCE_KEY}" "${PRODUCT} leftover ${name}" \
+      'cmd.exe /c del /f /q "$INSTDIR\${name}.*.old" & rmdir "$INSTDIR"'
+    ${If} $InUse == ""
+      StrCpy $InUse "${name}"
+    ${Else}
+      StrCpy $InUse "$InUse, ${name}"
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; ---- install ----------------------------------------------------------------
+
 Section "${PRODUCT}"
+  Call WaitUntilNotRunning
   !insertmacro InstallFiles
   WriteUninstaller "$INSTDIR\uninstall.exe"
+  ; Shortcuts and the finish page's start run in $OUTPATH: the program's folder.
+  SetOutPath "$INSTDIR"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Tolvar.exe" "" "$INSTDIR\Tolvar.exe" 0 \
     SW_SHOWNORMAL "" "Shows the state of Caps Lock, Num Lock, Scroll Lock and other keys"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PRODUCT}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Comments" \
+    "Shows the state of Caps Lock, Num Lock, Scroll Lock and other keys"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "HelpLink" "$INSTDIR\Tolvar.html"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Readme" "$INSTDIR\README.txt"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Tolvar.exe"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
   WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
-  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  ; The package's files and the uninstaller, not whatever else the folder holds.
+  ${GetSize} "$INSTDIR" "/M=uninstall.exe /S=0K /G=0" $0 $1 $2
+  IntOp $0 $0 + ${INSTALLED_KB}
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
+; ---- uninstall --------------------------------------------------------------
+
 Function un.onInit
   SetShellVarContext current
-  Call un.WaitUntilNotRunning
 FunctionEnd
 
+; Tells what is left of $INSTDIR and why, on the last page and in the log.
+Function un.DescribeWhatWasLeft
+  StrCpy $LeftBehind "${PRODUCT} has been removed from your computer."
+  ${IfNot} ${FileExists} "$INSTDIR\*.*"
+    Return
+  ${EndIf}
+  StrCpy $R1 ""  ; what the folder still holds
+  StrCpy $R4 0   ; it holds settings
+  StrCpy $R5 0   ; it holds files Tolvar did not install
+  FindFirst $R2 $R3 "$INSTDIR\*.*"
+  ${DoWhile} $R3 != ""
+    ${If} $R3 != "."
+    ${AndIf} $R3 != ".."
+      ${If} $R1 == ""
+        StrCpy $R1 $R3
+      ${Else}
+        StrCpy $R1 "$R1, $R3"
+      ${EndIf}
+      StrCpy $R6 $R3 10
+      StrCpy $R7 $R3 "" -4
+      ${If} $R6 == "Tolvar.ini"
+      ${OrIf} $R6 == "Tolvar.unr"
+        StrCpy $R4 1
+      ${ElseIf} $R7 != ".old"
+        StrCpy $R5 1
+      ${EndIf}
+    ${EndIf}
+    FindNext $R2 $R3
+  ${Loop}
+  FindClose $R2
+  StrCpy $LeftBehind "$LeftBehind$\r$\n$\r$\nThe folder $INSTDIR was left in place. It still \
+    holds: $R1."
+  ${If} $R4 = 1
+    StrCpy $LeftBehind "$LeftBehind$\r$\n- Tolvar.ini: your settings, kept as you chose, for a \
+      later installation."
+  ${EndIf}
+  ${If} $InUse != ""
+    StrCpy $LeftBehind "$LeftBehind$\r$\n- Program files that other programs still had \
+      loaded ($InUse): they are deleted when you next log on."
+  ${EndIf}
+  ${If} $R5 = 1
+    StrCpy $LeftBehind "$LeftBehind$\r$\n- Files that ${PRODUCT} did not install (your own, or \
+      icons and sounds unpacked from schemes): the uninstaller removes only what it installed."
+  ${EndIf}
+  DetailPrint "$LeftBehind"
+FunctionEnd
+
+!macro RemoveSettingsIn folder
+  Delete "${folder}\Tolvar.ini"
+  Delete "${folder}\Tolvar.ini.new"
+  Delete "${folder}\Tolvar.unreadable*.ini"
+!macroend
+
 Section "Uninstall"
-  ; The user's own things: settings (Tolvar.ini beside the program, with the
-  ; copies of unreadable ones set aside, or the same in the user's application
-  ; data when the program's folder was not writable) and what the options
-  ; dialog unpacked from schemes into Icons and Sounds.
+  ; Only now that the user has confirmed: a running Tolvar holds its files.
+  Call un.WaitUntilNotRunning
+  ; The user's settings: Tolvar.ini beside the program, with the copies of
+  ; unreadable ones set aside, or the same in the user's application data
+  ; when the program's folder was not writable.
   MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
-    "Also remove your ${PRODUCT} settings and the icons and sounds unpacked from schemes?$\n$\nChoose No to keep them for a later installation." \
+    "Also remove your ${PRODUCT} settings (Tolvar.ini)?$\n$\nChoose No to keep them for a later installation." \
     /SD IDNO IDNO keep
-    Delete "$INSTDIR\Tolvar.ini"
-    Delete "$INSTDIR\Tolvar.ini.new"
-    Delete "$INSTDIR\Tolvar.unreadable*.ini"
-    RMDir /r "$APPDATA\${PRODUCT}"
-    RMDir /r "$INSTDIR\Icons"
-    RMDir /r "$INSTDIR\Sounds"
+    !insertmacro RemoveSettingsIn "$INSTDIR"
+    !insertmacro RemoveSettingsIn "$APPDATA\${PRODUCT}"
+    RMDir "$APPDATA\${PRODUCT}"
   keep:
 
   !insertmacro UninstallFiles
@@ -165,6 +350,7 @@ Section "Uninstall"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   Delete "$SMSTARTUP\${PRODUCT}.lnk"
+  Call un.DescribeWhatWasLeft
   ; Last, so that whoever waits for the entry to go knows the rest is done.
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

@@ -94,24 +94,41 @@ python3 "$root/packaging/make_zip.py" "$dist/$sdk_name" "$sdk" "$epoch" \
   include/tolvar/tolvar_host.h examples/minimal_host.c examples/README.md
 
 # The installer's file lists, in sorted order: what it installs is exactly
-# what its uninstaller removes.
+# what its uninstaller removes. The program files at the top (.exe, .dll)
+# may be held by other processes: those are set aside rather than
+# overwritten, and removed with their set-aside copies (tolvar.nsi).
 files="$work/files.nsh"
 mapfile -t folders < <(cd "$app" && find . -mindepth 1 -type d -printf '%P\n' | LC_ALL=C sort)
+mapfile -t all_files < <(cd "$app" && find . -type f -printf '%P\n' | LC_ALL=C sort)
+program_file() { [[ $1 != */* && ( $1 == *.exe || $1 == *.dll ) ]]; }
+windows() { local p=$1; printf '%s' "${p//\//\\}"; }
 {
   echo '!macro InstallFiles'
   for folder in "" "${folders[@]}"; do
-    echo "  SetOutPath \"\$INSTDIR${folder:+\\${folder//\//\\}}\""
+    echo "  SetOutPath \"\$INSTDIR${folder:+\\$(windows "$folder")}\""
     (cd "$app/$folder" && find . -maxdepth 1 -type f -printf '%P\n' | LC_ALL=C sort) |
-      while read -r f; do echo "  File \"$app/${folder:+$folder/}$f\""; done
+      while read -r f; do
+        if [ -z "$folder" ] && program_file "$f"; then echo "  !insertmacro SetAsideIfInUse \"$f\""; fi
+        echo "  File \"$app/${folder:+$folder/}$f\""
+      done
   done
   echo '!macroend'
   echo '!macro UninstallFiles'
-  (cd "$app" && find . -type f -printf '%P\n' | LC_ALL=C sort) |
-    while read -r f; do echo "  Delete \"\$INSTDIR\\${f//\//\\}\""; done
+  for f in "${all_files[@]}"; do
+    if program_file "$f"; then echo "  !insertmacro RemoveProgramFile \"$f\""
+    else echo "  Delete \"\$INSTDIR\\$(windows "$f")\""; fi
+  done
   for ((i = ${#folders[@]} - 1; i >= 0; i--)); do
-    echo "  RMDir \"\$INSTDIR\\${folders[i]//\//\\}\""
+    echo "  RMDir \"\$INSTDIR\\$(windows "${folders[i]}")\""
   done
   echo '!macroend'
+  # Each installed file, relative to the folder, handed to a macro.
+  echo '!macro ForEachInstalledFile MACRO'
+  for f in "${all_files[@]}"; do echo "  !insertmacro \${MACRO} \"$(windows "$f")\""; done
+  echo '!macroend'
+  # Their size for the list of installed programs, in KiB.
+  echo "!define INSTALLED_KB $(cd "$app" && find . -type f -printf '%s\n' |
+                              awk '{ n += $1 } END { printf "%d", (n + 1023) / 1024 }')"
 } > "$files"
 makensis -V2 -DVERSION="$version" -DFILES="$files" -DOUTFILE="$dist/$setup_name" \
   -DICON="$images/program.ico" "$root/packaging/tolvar.nsi"

@@ -10,7 +10,10 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
+#include <string.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,7 @@
 #include "support/companion_hook.h"
 #include "support/keyboard.h"
 #include "support/polling.h"
+#include "options/resources/resource_ids.h"
 #include "support/tolvar_program.h"
 #include "tolvar/tolvar_host.h"
 
@@ -30,6 +34,7 @@ using tolvar_test::WriteFileBytes;
 
 const DWORD kWaitMs = 180000;  // generous: a process start costs seconds when emulated
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tolvar";
+const char kRunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
 std::string Env(const char *name)
 {
@@ -75,6 +80,39 @@ std::vector<std::string> FilesBelow(const std::string &folder, const std::string
     } while (FindNextFileA(find, &found));
     FindClose(find);
     return out;
+}
+
+DWORD RegistryNumber(const char *key, const char *value)
+{
+    DWORD data = 0, size = sizeof data;
+    return RegGetValueA(HKEY_CURRENT_USER, key, value, RRF_RT_REG_DWORD, nullptr, &data, &size) ==
+                   ERROR_SUCCESS
+               ? data
+               : 0xFFFFFFFF;
+}
+
+// The folder a shortcut starts its program in.
+std::string ShortcutWorkingFolder(const std::string &path)
+{
+    std::string folder = "<unreadable>";
+    CoInitialize(nullptr);
+    IShellLinkA *link = nullptr;
+    IPersistFile *file = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void **>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
+        wchar_t wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+        char text[MAX_PATH] = "";
+        if (SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH)))
+            folder = text;
+    }
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    CoUninitialize();
+    return folder;
 }
 
 bool KeyExists(const char *key)
@@ -132,6 +170,25 @@ DWORD RunProcessTree(const std::string &commandLine)
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return code;
+}
+
+DWORD Install(const std::string &folder)
+{
+    return RunProcessTree("\"" + Env("TOLVAR_SETUP") + "\" /S /D=" + folder);
+}
+
+// A new folder for one test's installation among the user's documents.
+std::string NewFolder(const std::string &name)
+{
+    const std::string folder = Folder(CSIDL_PERSONAL) + "\\" + name;
+    EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder << " exists already";
+    return folder;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> names)
+{
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // ---- a running Tolvar and its indications -----------------------------------
@@ -281,6 +338,14 @@ TEST(Installer, InstallsForTheUserIndicatesAndUninstallsKeepingTheSettings)
     EXPECT_EQ(Env("TOLVAR_VERSION"), RegistryText(kUninstallKey, "DisplayVersion"));
     EXPECT_EQ(dir, RegistryText(kUninstallKey, "InstallLocation"));
     EXPECT_EQ("\"" + dir + "\\uninstall.exe\"", RegistryText(kUninstallKey, "UninstallString"));
+    EXPECT_EQ("The Tolvar authors", RegistryText(kUninstallKey, "Publisher"));
+    EXPECT_EQ(dir + "\\Tolvar.html", RegistryText(kUninstallKey, "HelpLink"));
+    EXPECT_EQ(1u, RegistryNumber(kUninstallKey, "NoModify"));
+    EXPECT_EQ(1u, RegistryNumber(kUninstallKey, "NoRepair"));
+    const DWORD kib = RegistryNumber(kUninstallKey, "EstimatedSize");
+    EXPECT_TRUE(kib > 1000 && kib < 20000) << kib;
+    // Started from the Start menu, Tolvar runs in its own folder.
+    EXPECT_EQ(dir, ShortcutWorkingFolder(menuEntry));
 
     ExpectCapsLockIndicated(target, dir + "\\Tolvar.exe", "installed");
     ASSERT_TRUE(target.Close());
@@ -325,6 +390,219 @@ TEST(Installer, InstallsForTheUserIndicatesAndUninstallsKeepingTheSettings)
     EXPECT_FALSE(KeyExists(kUninstallKey));
     EXPECT_TRUE(FileExists(settings)) << "the settings were removed";
     EXPECT_TRUE(FileExists(unpacked)) << "the content unpacked from schemes was removed";
+}
+
+// ---- the user's things --------------------------------------------------------
+
+void ClickIn(HWND dialog, int id)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// Waits for a window that find returns, then for it to go after the click.
+HWND WaitWindow(const std::function<HWND()> &find)
+{
+    HWND found = nullptr;
+    WaitFor([&] { return (found = find()) != nullptr; }, kWaitMs);
+    return found;
+}
+
+bool ClickAndWaitGone(HWND dialog, int id)
+{
+    ClickIn(dialog, id);
+    return WaitFor([&] { return !IsWindow(dialog); }, kWaitMs);
+}
+
+// A file dialog of that process: the file typed into its name field, then OK.
+bool AnswerFileDialog(DWORD pid, const char *caption, const std::string &file)
+{
+    HWND files = WaitWindow([&] { return tolvar_test::FindDialogOf(pid, caption); });
+    return files && SetDlgItemTextA(files, 0x47C, file.c_str()) && ClickAndWaitGone(files, IDOK);
+}
+
+// The uninstaller's window (it holds the frame of its pages, 1018) or one of
+// its message boxes (their text, 0xFFFF), in whichever process it runs: it
+// goes on from a copy of itself. Their caption is "Tolvar Uninstall" and a blank.
+struct UninstallerSearch {
+    bool messageBox;
+    HWND found;
+};
+
+BOOL CALLBACK IsUninstallerWindow(HWND window, LPARAM param)
+{
+    UninstallerSearch *s = reinterpret_cast<UninstallerSearch *>(param);
+    char cls[16] = "", caption[64] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    GetWindowTextA(window, caption, sizeof caption);
+    if (IsWindowVisible(window) && !lstrcmpA(cls, "#32770") && !strncmp(caption, "Tolvar Uninstall", 16) &&
+        GetDlgItem(window, s->messageBox ? 0xFFFF : 1018)) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindUninstaller(bool messageBox)
+{
+    UninstallerSearch search = {messageBox, nullptr};
+    EnumWindows(IsUninstallerWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+BOOL CALLBACK AddText(HWND window, LPARAM texts)
+{
+    char text[2048] = "";
+    DWORD_PTR n = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        5000, &n);
+    *reinterpret_cast<std::string *>(texts) += std::string(text) + "\n";
+    return TRUE;
+}
+
+// The texts of a window of another process and of all its controls.
+std::string AllTexts(HWND window)
+{
+    std::string texts;
+    AddText(window, reinterpret_cast<LPARAM>(&texts));
+    EnumChildWindows(window, AddText, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+bool Contains(const std::string &text, const std::string &part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// Installed into a folder, the user keeps own icons and sounds in Icons and
+// Sounds (where the options' file dialogs open) and loads a scheme, which
+// unpacks its icon there too. Tolvar runs. The uninstaller, all its
+// questions answered Yes, ends Tolvar only once the removal is confirmed,
+// removes Tolvar's files and settings and nothing else, and says why the
+// folder stayed.
+TEST(Installer, UninstallRemovesOnlyWhatItInstalledAndSaysWhatItLeft)
+{
+    const std::string runDir = Env("TOLVAR_RUN_DIR");
+    const std::string dir = NewFolder("Tolvar kept");
+    ASSERT_EQ(0u, Install(dir));
+    ASSERT_TRUE(WriteFileBytes(dir + "\\Icons\\mine.ico", "my icon"));
+    ASSERT_TRUE(WriteFileBytes(dir + "\\Sounds\\x.wav", "my sound"));
+    // Caps Lock shows an icon from elsewhere, which a saved scheme carries.
+    const std::string icon = runDir + "\\blue.ico", scheme = runDir + "\\blue.tvs";
+    ASSERT_TRUE(WriteFileBytes(icon, "a blue icon"));
+    DeleteFileA(scheme.c_str());
+    ASSERT_TRUE(WriteFileBytes(dir + "\\Tolvar.ini",
+                               "[Tolvar]\r\nVersion=1\r\nKeys=1\r\n[Key1]\r\nCode=0x14\r\nModifiers=0x80\r\n"
+                               "Name=\"Caps Lock\"\r\nIconOn=\"" + icon + "\"\r\nHasIcon=1\r\nHasOffState=1\r\n"));
+
+    tolvar_test::ChildProcess tolvar;
+    ASSERT_TRUE(tolvar.Start("\"" + dir + "\\Tolvar.exe\" --no-splash", runDir + "\\kept.out"));
+    ASSERT_TRUE(WaitFor(HookInstalled, kWaitMs));
+    // A second start opens the options of the first: the scheme saved, then loaded.
+    EXPECT_EQ(0u, RunProcessTree("\"" + dir + "\\Tolvar.exe\" --no-splash"));
+    HWND options = WaitWindow([&] { return tolvar_test::FindDialogOf(tolvar.Id(), "Tolvar Options"); });
+    ASSERT_TRUE(options);
+    ClickIn(options, IDC_SAVE_SCHEME);
+    ASSERT_TRUE(AnswerFileDialog(tolvar.Id(), "Save Scheme As", scheme));
+    ClickIn(options, IDC_LOAD_SCHEME);
+    ASSERT_TRUE(AnswerFileDialog(tolvar.Id(), "Open Scheme", scheme));
+    ASSERT_TRUE(WaitFor([&] { return FileExists(dir + "\\Icons\\blue.ico"); }, kWaitMs));
+    ASSERT_TRUE(ClickAndWaitGone(options, IDC_CANCEL));
+
+    tolvar_test::ChildProcess uninstaller;
+    ASSERT_TRUE(uninstaller.Start("\"" + dir + "\\uninstall.exe\"", runDir + "\\uninstall.out"));
+    ASSERT_TRUE(WaitFor([] { return FindUninstaller(false) || FindUninstaller(true); }, kWaitMs));
+    HWND window = FindUninstaller(false);
+    ASSERT_TRUE(window) << AllTexts(FindUninstaller(true));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(tolvar.Handle(), 0)) << "Tolvar ended before the confirmation";
+    ClickIn(window, IDOK);  // Uninstall
+    HWND box = WaitWindow([] { return FindUninstaller(true); });
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(Contains(AllTexts(box), "will be closed")) << AllTexts(box);
+    ASSERT_TRUE(ClickAndWaitGone(box, IDOK));
+    box = WaitWindow([] { return FindUninstaller(true); });
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(Contains(AllTexts(box), "settings")) << AllTexts(box);
+    ASSERT_TRUE(ClickAndWaitGone(box, IDYES));
+    ASSERT_TRUE(WaitFor([&] { return Contains(AllTexts(window), "&Finish"); }, kWaitMs)) << AllTexts(window);
+    const std::string lastPage = AllTexts(window);
+    EXPECT_TRUE(Contains(lastPage, dir + " was left in place. It still holds: Icons, Sounds.")) << lastPage;
+    EXPECT_TRUE(Contains(lastPage, "did not install")) << lastPage;
+    ClickIn(window, IDOK);  // Finish
+    EXPECT_EQ(0u, tolvar.WaitForExit(kWaitMs));
+    EXPECT_EQ(0u, uninstaller.WaitForExit(kWaitMs));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(window); }, kWaitMs));
+
+    EXPECT_EQ(Sorted({"Icons\\blue.ico", "Icons\\mine.ico", "Sounds\\x.wav"}), Sorted(FilesBelow(dir)));
+    EXPECT_EQ("my icon", ReadFileBytes(dir + "\\Icons\\mine.ico"));
+    EXPECT_EQ("my sound", ReadFileBytes(dir + "\\Sounds\\x.wav"));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+}
+
+// A silent install never takes a folder of someone else's files: not one
+// where it would replace a file, nor one that only holds other files.
+TEST(Installer, SilentInstallRefusesAFolderOfOtherFiles)
+{
+    const std::string menuEntry = Folder(CSIDL_PROGRAMS) + "\\Tolvar.lnk";
+    for (const char *file : {"README.txt", "Sounds\\x.wav"}) {
+        const std::string dir = NewFolder(std::string("Others ") + file[0]);
+        CreateDirectoryA((dir + "\\Sounds").c_str(), nullptr);
+        ASSERT_TRUE(WriteFileBytes(dir + "\\" + file, "not Tolvar's"));
+        const std::vector<std::string> before = FilesBelow(dir);
+        const bool registered = KeyExists(kUninstallKey), inMenu = FileExists(menuEntry);
+
+        EXPECT_EQ(2u, Install(dir)) << file;
+        EXPECT_EQ(before, FilesBelow(dir)) << file;
+        EXPECT_TRUE(ReadFileBytes(dir + "\\" + file) == "not Tolvar's") << file;
+        EXPECT_EQ(registered, KeyExists(kUninstallKey)) << file;
+        EXPECT_EQ(inMenu, FileExists(menuEntry)) << file;
+    }
+}
+
+// An idle program keeps the hook library of an earlier run mapped: an update
+// sets it aside and installs the new one, Tolvar's next start deletes the
+// copy; an uninstall removes the rest and leaves that file to the next logon.
+TEST(Installer, LibrariesHeldByOtherProgramsAreSetAsideAndRemovedLater)
+{
+    const std::string dir = NewFolder("Tolvar held");
+    ASSERT_EQ(0u, Install(dir));
+    const std::string library = dir + "\\TolvarEx.dll", aside = library + ".1.old";
+    const std::string current = ReadFileBytes(library);
+    const std::string earlier = current + "of an earlier version";
+    ASSERT_TRUE(WriteFileBytes(library, earlier));
+    // Mapped as the system maps a hook library, without running it.
+    HMODULE held = LoadLibraryExA(library.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_TRUE(held);
+
+    EXPECT_EQ(0u, Install(dir));
+    EXPECT_TRUE(ReadFileBytes(library) == current) << "the new library is not in place";
+    EXPECT_TRUE(ReadFileBytes(aside) == earlier) << "the held library was not set aside";
+    FreeLibrary(held);
+    {
+        tolvar_test::ChildProcess tolvar;
+        ASSERT_TRUE(tolvar.Start("\"" + dir + "\\Tolvar.exe\" --no-splash", Env("TOLVAR_RUN_DIR") + "\\held.out"));
+        ASSERT_TRUE(WaitFor(HookInstalled, kWaitMs));
+        EXPECT_FALSE(FileExists(aside)) << "Tolvar's start left the set-aside copy";
+        EXPECT_EQ(0u, RunProcessTree("\"" + dir + "\\Tolvar.exe\" --exit"));
+        EXPECT_EQ(0u, tolvar.WaitForExit(kWaitMs));
+    }
+
+    held = LoadLibraryExA(library.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_TRUE(held);
+    EXPECT_EQ(0u, RunProcessTree("\"" + dir + "\\uninstall.exe\" /S"));
+    std::vector<std::string> left = FilesBelow(dir);
+    left.erase(std::remove(left.begin(), left.end(), "Tolvar.ini"), left.end());  // kept by /S
+    EXPECT_EQ(std::vector<std::string>{"TolvarEx.dll.1.old"}, left);
+    const std::string atLogon = RegistryText(kRunOnceKey, "Tolvar leftover TolvarEx.dll");
+    EXPECT_TRUE(Contains(atLogon, dir)) << atLogon;
+    FreeLibrary(held);
+    // What the next logon runs.
+    EXPECT_EQ(0u, RunProcessTree(atLogon));
+    EXPECT_FALSE(FileExists(dir + "\\TolvarEx.dll.1.old"));
+    HKEY runOnce;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunOnceKey, 0, KEY_SET_VALUE, &runOnce) == ERROR_SUCCESS) {
+        RegDeleteValueA(runOnce, "Tolvar leftover TolvarEx.dll");
+        RegCloseKey(runOnce);
+    }
 }
 
 } // namespace

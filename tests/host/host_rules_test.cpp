@@ -10,6 +10,7 @@
 
 #include "host/command_line.h"
 #include "host/indication.h"
+#include "host/leftover_files.h"
 #include "host/settings.h"
 #include "host/settings_ini.h"
 
@@ -395,4 +396,29 @@ TEST(CommandLine, Switches)
         EXPECT_EQ(c.splash, line.splash);
         EXPECT_EQ(c.demo, line.demo);
     }
+}
+
+TEST(SetAsideFiles, OnlyTheInstallersNamesForProgramFiles)
+{
+    struct Case {
+        const char *name;
+        bool setAside;
+    } const cases[] = {
+        {"TolvarEx.dll.1.old", true},
+        {"tolvarex64.DLL.123456789.OLD", true},
+        {"Tolvar.exe.2.old", true},
+        {"TolvarHook64.exe.7.old", true},
+        {"Tolvar.dll.1234567890.old", false},  // not a number the installer counts to
+        {"TolvarEx.dll", false},
+        {"TolvarEx.dll..old", false},
+        {"TolvarEx.dll.1.old.txt", false},
+        {"TolvarEx.dll.x1.old", false},
+        {"TolvarEx.dll.1.older", false},
+        {"TolvarEx.dll1.old", false},
+        {"Tolvar.ini.1.old", false},  // the user's, not a program file
+        {"mine.dll.1.old", false},
+        {"", false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.setAside, IsSetAsideProgramFile(c.name)) << c.name;
 }
