@@ -123,6 +123,8 @@ Function ${un}WaitUntilNotRunning
     again:
   ${Loop}
   ; The companion ends with the program; its files are in use until it has.
+  ; It lets go of its mutex just before its process ends, and the process
+  ; holds its program file until then.
   StrCpy $1 0
   ${Do}
     System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${COMPANION_MUTEX}") i .r0'
@@ -131,6 +133,19 @@ Function ${un}WaitUntilNotRunning
       ${Break}
     ${EndIf}
     System::Call 'kernel32::CloseHandle(i r0)'
+    Sleep 100
+    IntOp $1 $1 + 1
+  ${Loop}
+  ${DoWhile} $1 < 100
+    ${IfNot} ${FileExists} "$INSTDIR\TolvarHook64.exe"
+      ${Break}
+    ${EndIf}
+    ClearErrors
+    FileOpen $0 "$INSTDIR\TolvarHook64.exe" a
+    ${IfNot} ${Errors}
+      FileClose $0
+      ${Break}
+    ${EndIf}
     Sleep 100
     IntOp $1 $1 + 1
   ${Loop}
