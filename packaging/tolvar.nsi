@@ -70,8 +70,10 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) the Tolvar authors"
 
 ; What the uninstaller left and why, for its last page.
 Var LeftBehind
-; The program files that were still in use when the uninstaller ran.
+; The program files that were still in use when the uninstaller ran: those
+; deleted at the next logon, and those the user has to delete.
 Var InUse
+Var InUseTooLong
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -223,6 +225,14 @@ FunctionEnd
 
 ; ---- program files in use ---------------------------------------------------
 
+!macro AddToList list item
+  ${If} ${list} == ""
+    StrCpy ${list} "${item}"
+  ${Else}
+    StrCpy ${list} "${list}, ${item}"
+  ${EndIf}
+!macroend
+
 ; Makes room for a new copy of a program file: deletes the old one, or, when
 ; another process holds it, renames it to "<name>.<number>.old" (a mapped
 ; file can be renamed, not replaced); Tolvar deletes those at its next start.
@@ -243,16 +253,22 @@ FunctionEnd
 ; logon by a command under the user's RunOnce key: a per-user uninstaller
 ; cannot schedule a delete for the next restart (that needs administrator
 ; rights), and the program folder is gone, so Tolvar will not start there.
+; The command goes to the folder's parent first, so that it names the folder
+; once and fits the 260 characters a RunOnce command may have; when it does
+; not fit, the last page asks the user to delete the file.
 !macro RemoveProgramFile name
   Delete "$INSTDIR\${name}.*.old"
   !insertmacro SetAsideIfInUse "${name}"
   ${If} ${FileExists} "$INSTDIR\${name}.*.old"
-    WriteRegStr HKCU "${RUNONCE_KEY}" "${PRODUCT} leftover ${name}" \
-      'cmd.exe /c del /f /q "$INSTDIR\${name}.*.old" & rmdir "$INSTDIR"'
-    ${If} $InUse == ""
-      StrCpy $InUse "${name}"
+    ${GetParent} "$INSTDIR" $R1
+    ${GetFileName} "$INSTDIR" $R2
+    StrCpy $R3 'cmd.exe /c cd /d "$R1\" && del /f /q "$R2\${name}.*.old" && rmdir "$R2"'
+    StrLen $R4 $R3
+    ${If} $R4 <= 260
+      WriteRegStr HKCU "${RUNONCE_KEY}" "${PRODUCT} leftover ${name}" $R3
+      !insertmacro AddToList $InUse "${name}"
     ${Else}
-      StrCpy $InUse "$InUse, ${name}"
+      !insertmacro AddToList $InUseTooLong "${name}"
     ${EndIf}
   ${EndIf}
 !macroend
@@ -332,6 +348,11 @@ Function un.DescribeWhatWasLeft
   ${If} $InUse != ""
     StrCpy $LeftBehind "$LeftBehind$\r$\n- Program files that other programs still had \
       loaded ($InUse): they are deleted when you next log on."
+  ${EndIf}
+  ${If} $InUseTooLong != ""
+    StrCpy $LeftBehind "$LeftBehind$\r$\n- Program files that other programs still had \
+      loaded ($InUseTooLong): delete them once those programs have ended (the folder's path is \
+      too long to have them deleted at your next logon)."
   ${EndIf}
   ${If} $R5 = 1
     StrCpy $LeftBehind "$LeftBehind$\r$\n- Files that ${PRODUCT} did not install (your own, or \
