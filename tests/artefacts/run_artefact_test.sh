@@ -9,8 +9,11 @@
 #       the unpacked folder and the settings place (%APPDATA%\Tolvar).
 #   run_artefact_test.sh installer SETUP DRIVER VERSION [win64]
 #       the driver installs silently, checks the entries, sees the installed
-#       program indicate, and uninstalls silently; with win64 in a 64-bit
-#       prefix, where the program also runs its 64-bit companion.
+#       program indicate, and uninstalls silently; uninstalls through the
+#       uninstaller's pages around the user's own files; sees a silent
+#       install refuse a folder of other files; and updates and uninstalls
+#       while a library is held. With win64 in a 64-bit prefix, where the
+#       program also runs its 64-bit companion.
 #
 # DRIVER is artefact_wine_test.exe (artefact_wine_test.cpp says what it checks).
 set -euo pipefail
