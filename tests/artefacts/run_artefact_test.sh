@@ -70,13 +70,17 @@ zip)
   snapshot "$run/after.txt"
   # What changed, less what may: the unpacked folder (where the program keeps
   # its settings when it can write there), %APPDATA%\Tolvar (where it keeps
-  # them otherwise), and Wine's own records of the display devices, which it
-  # rewrites whenever a desktop starts on a display.
+  # them otherwise), Wine's own records of the display devices, which it
+  # rewrites whenever a desktop starts on a display, and of the code pages its
+  # fonts were set up for, which it rewrites whenever a program runs in
+  # another code page (Tolvar.exe runs in UTF-8, as its manifest asks).
   LC_ALL=C comm -3 "$run/before.txt" "$run/after.txt" | sed 's/^\t//' |
     grep -v -e "^file \\./users/$user/Downloads/Tolvar[ /]" \
             -e "^file \\./users/$user/AppData/Roaming/Tolvar[ /]" \
             -e '^[a-z]* system\.reg \[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\' \
             -e '^[a-z]* system\.reg \[System\\\\CurrentControlSet\\\\Enum\\\\DISPLAY\\\\' \
+            -e '^[a-z]* system\.reg \[System\\\\CurrentControlSet\\\\Hardware Profiles\\\\Current\\\\Software\\\\Fonts\]' \
+            -e '^[a-z]* user\.reg \[Software\\\\Wine\\\\Fonts\]' \
       > "$run/written-elsewhere.txt" || true
   if [ -s "$run/written-elsewhere.txt" ]; then
     echo "written outside the unpacked folder and the settings place:"
