@@ -24,6 +24,8 @@ const size_t kChannelCapacity = KeyTableCapacity(kMaxKeys);
 // Tolvar.exe's mark in the channel's host bytes: a channel that carries it
 // while no Tolvar runs was left by one that ended without removing its hook.
 const uint8_t kChannelMark[3] = {'T', 'l', 'v'};
+// How long the start waits for the channel to write its first table.
+const DWORD kStartTableWaitMs = 5000;
 
 // Only where the ANSI code page is not UTF-8 (Windows before 10 version
 // 1903) and the folders have no short names that could stand in.
@@ -205,9 +207,14 @@ bool Indicator::StartUp()
                            : "Tolvar cannot create its keyboard channel.\n" +
                                  SystemMessage(GetLastError()));
     }
+    // Limited: a program frozen while it holds the channel (stopped in a
+    // debugger in the middle of a key) would otherwise hang the start for
+    // good, before any icon shows and with the instance object taken.
     if (!channel_.ReplaceTable(BuildKeyTable(settings_, channel_.capacity(), settings_.capsLockDisplay),
-                               INFINITE))
-        return Fail("Tolvar cannot write its keyboard channel.");
+                               kStartTableWaitMs))
+        return Fail("Another program holds Tolvar's keyboard channel and does not let go of it, so "
+                    "Tolvar cannot start.\n\nEnd that program (it may be stopped in a debugger) "
+                    "and start Tolvar again.");
     if (!listener_.Start(&channel_, OnReportFromHook, this))
         return Fail("Tolvar cannot start its report thread.\n" + SystemMessage(GetLastError()));
     DWORD error = 0;

@@ -669,6 +669,9 @@ TEST_F(HostTest, MissingFilesAndObjectsOfOthersAreReportedNotSilent)
          ForeignObject::kMutex, "tvHookMutexName", kLowIntegrity, "made by another user", 1},
         {"an instance object of another user", {"Tolvar.exe", "Tolvar.dll", "TolvarEx.dll"}, kNone,
          ForeignObject::kMutex, "Local\\Tolvar.Indicator.Instance", kOtherUser, "instance object", 1},
+        // As a program stopped in a debugger while a key was reported would.
+        {"a channel mutex that a frozen program holds", {"Tolvar.exe", "Tolvar.dll", "TolvarEx.dll"}, kNone,
+         ForeignObject::kHeldMutex, "tvHookMutexName", nullptr, "does not let go", 1},
         // Beside the program, where any program of the user may write.
         {"a winmm.dll planted beside it", {"Tolvar.exe", "Tolvar.dll", "TolvarEx.dll", "planted\\winmm.dll"}, kNone,
          ForeignObject::kMutex, nullptr, nullptr, nullptr, 0},

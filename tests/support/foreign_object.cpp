@@ -38,6 +38,8 @@ ForeignObject::~ForeignObject()
 {
     if (!handle_)
         return;
+    if (held_)
+        ReleaseMutex(handle_);
     Apply(OwnDescriptor().c_str());
     CloseHandle(handle_);
 }
@@ -46,7 +48,16 @@ bool ForeignObject::Make(Kind kind, const char *name, const char *descriptor)
 {
     handle_ = kind == kMapping ? CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, name)
                                : CreateMutexA(nullptr, FALSE, name);
-    return handle_ && Apply(descriptor);
+    if (!handle_)
+        return false;
+    // Taken by waiting: a mutex that exists already ignores the initial owner.
+    if (kind == kHeldMutex) {
+        const DWORD wait = WaitForSingleObject(handle_, 5000);
+        held_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+        if (!held_)
+            return false;
+    }
+    return !descriptor || Apply(descriptor);
 }
 
 bool ForeignObject::Apply(const char *descriptor)
