@@ -100,6 +100,7 @@ private:
     static int32_t WINAPI SaveFromOptions(KeyCollection *collection, void *context);
     void ApplySettings(const Settings &next);
     void SaveSettings();
+    void SaveKeptSettings();
 
     CommandLine line_;
     HINSTANCE instance_ = nullptr;
@@ -111,6 +112,9 @@ private:
 
     std::string settingsPath_;
     bool settingsWritable_ = true;
+    // Changes the file could not take yet, and whether the user knows.
+    bool settingsUnsaved_ = false;
+    bool unsavedTold_ = false;
     Settings settings_;
     std::vector<std::string> notices_;  // shown once the program runs
 

@@ -78,24 +78,14 @@ void Indicator::LoadSettings()
     settings_ = DefaultSettings();
     if (!usable) {
         notices_.push_back(UnusableSettingsNotice(settingsPath_));
+        settingsWritable_ = false;  // the user was told: no attempt at every change
         return;
     }
     const SettingsLoad load = LoadSettingsFile(settingsPath_, &settings_);
-    if (load.kind != SettingsLoad::kUnreadable)
-        return;
-    settings_ = DefaultSettings();
-    std::string notice = "Tolvar could not read its settings file\n" + settingsPath_ + "\n(" +
-                         load.problem + ").\n\n";
-    if (!load.asidePath.empty()) {
-        notice += "The file has been kept as\n" + load.asidePath +
-                  "\n\nTolvar starts with its default settings.";
-    } else {
-        // Saving would overwrite what could not be moved away.
-        settingsWritable_ = false;
-        notice += "The file could not be renamed, so Tolvar leaves it as it is, starts with its "
-                  "default settings and saves no changes until it is restarted.";
-    }
-    notices_.push_back(notice);
+    // Saving would overwrite what could not be moved away.
+    settingsWritable_ = load.maySave;
+    if (!load.notice.empty())
+        notices_.push_back(load.notice);
 }
 
 void Indicator::ReadLockStates()
@@ -264,6 +254,7 @@ void Indicator::EndSession()
 void Indicator::ReleaseSharedObjects()
 {
     running_ = false;
+    SaveKeptSettings();
     // The hooks go before the objects they use; reports that entered just
     // before are still answered by the listener as it stops.
     companion_.Stop();

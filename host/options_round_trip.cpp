@@ -2,8 +2,6 @@
 // come from: the hook's table, the icons, the tray, the file.
 #include "host/indicator.h"
 
-#include <string.h>
-
 #include "host/settings_file.h"
 
 namespace tolvar {
@@ -37,15 +35,12 @@ int32_t WINAPI Indicator::SaveFromOptions(KeyCollection *collection, void *conte
         return 0;
     Settings next = self->settings_;
     TakeSwitches(*header, &next);
-    next.keys.clear();
     // Copied out now: the collection dies when this callback returns.
-    const char *items = reinterpret_cast<const char *>(header->items);
-    for (uint32_t i = 0; i < header->itemCount && next.keys.size() < kMaxKeys; ++i) {
-        KeyItem item;
-        memcpy(&item, items + static_cast<size_t>(i) * sizeof item, sizeof item);
-        KeySetting key = FromKeyItem(item);
-        if (NormalizeKey(&key))
-            next.keys.push_back(key);
+    const size_t leftOut = KeysFromItems(header->items, header->itemCount, &next.keys);
+    if (leftOut > 0) {
+        self->Warn("The list holds " + std::to_string(header->itemCount) + " keys, and Tolvar watches at most " +
+                   std::to_string(kMaxKeys) + ": the last " + std::to_string(leftOut) +
+                   " are neither watched nor saved.");
     }
     self->ApplySettings(next);
     return 1;
@@ -73,15 +68,31 @@ void Indicator::ApplySettings(const Settings &next)
 
 void Indicator::SaveSettings()
 {
-    if (!settingsWritable_) {
-        Warn("The settings are in effect but were not saved, because the unreadable settings "
-             "file could not be set aside:\n" + settingsPath_);
+    // A file that could not be set aside at start stays as it is (the
+    // user was told then).
+    if (!settingsWritable_)
+        return;
+    std::string error;
+    if (SaveSettingsFile(settingsPath_, settings_, &error)) {
+        settingsUnsaved_ = false;
+        unsavedTold_ = false;
         return;
     }
-    std::string error;
-    if (!SaveSettingsFile(settingsPath_, settings_, &error))
-        Warn("The settings are in effect, but Tolvar could not save them to\n" + settingsPath_ +
-             "\n(" + error + ").\n\nThe file there keeps the settings saved before.");
+    // Kept in memory, and saved whole with the next change or at exit; the
+    // user hears of it once, not at every change.
+    settingsUnsaved_ = true;
+    if (unsavedTold_)
+        return;
+    unsavedTold_ = true;
+    Warn("Tolvar could not save its settings to\n" + settingsPath_ + "\n(" + error +
+         ").\n\nThe changes are in effect. Tolvar keeps them and saves them with the next change, "
+         "or when it exits, once the file can be written.");
+}
+
+void Indicator::SaveKeptSettings()
+{
+    if (settingsUnsaved_)
+        SaveSettings();
 }
 
 }  // namespace tolvar

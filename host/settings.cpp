@@ -121,6 +121,21 @@ bool NormalizeKey(KeySetting *key)
     return key->keyCode >= 1 && key->keyCode <= 255;
 }
 
+size_t KeysFromItems(const void *items, size_t count, std::vector<KeySetting> *keys)
+{
+    keys->clear();
+    const char *bytes = static_cast<const char *>(items);
+    size_t i = 0;
+    for (; i < count && keys->size() < kMaxKeys; ++i) {
+        KeyItem item;
+        memcpy(&item, bytes + i * sizeof item, sizeof item);
+        KeySetting key = FromKeyItem(item);
+        if (NormalizeKey(&key))
+            keys->push_back(key);
+    }
+    return count - i;
+}
+
 KeyCollectionHeader ToHeader(const Settings &settings)
 {
     KeyCollectionHeader header;

@@ -85,6 +85,11 @@ KeySetting FromKeyItem(const KeyItem &item);
 // report: a key code outside 1..255.
 bool NormalizeKey(KeySetting *key);
 
+// The keys of count KeyItems laid out one after the other (as a collection
+// holds them), normalized, in order, without those that can never report;
+// at most kMaxKeys of them. Returns how many items were left beyond that.
+size_t KeysFromItems(const void *items, size_t count, std::vector<KeySetting> *keys);
+
 // The four switches of a collection header, to and from the settings.
 KeyCollectionHeader ToHeader(const Settings &settings);
 void TakeSwitches(const KeyCollectionHeader &header, Settings *settings);

@@ -10,6 +10,8 @@ namespace {
 
 const char kMainSection[] = "Tolvar";
 const char kVersion[] = "1";
+// More than any file of keys could be: a count beyond is not a count.
+const unsigned long kMaxKeyCount = 1000000;
 
 std::string KeySection(size_t index)
 {
@@ -155,7 +157,24 @@ std::vector<ProfileSection> SettingsToProfile(const Settings &s)
     return sections;
 }
 
-bool SettingsFromProfile(const ProfileReader &reader, Settings *out, std::string *problem)
+const char kSettingsEndLine[] = "; end of the Tolvar settings";
+
+std::string SettingsFileText(const Settings &settings)
+{
+    return FormatIni(SettingsToProfile(settings)) + "\r\n" + kSettingsEndLine + "\r\n";
+}
+
+bool EndsAsSaved(const std::string &text)
+{
+    const size_t last = text.find_last_not_of(" \t\r\n");
+    const size_t n = sizeof kSettingsEndLine - 1;
+    return last != std::string::npos && last + 1 >= n &&
+           text.compare(last + 1 - n, n, kSettingsEndLine) == 0 &&
+           (last + 1 == n || text[last - n] == '\n' || text[last - n] == '\r');
+}
+
+bool SettingsFromProfile(const ProfileReader &reader, Settings *out, std::string *problem,
+                         size_t *keysLeftOut)
 {
     Settings s;
     SectionReader main(reader, kMainSection);
@@ -165,7 +184,7 @@ bool SettingsFromProfile(const ProfileReader &reader, Settings *out, std::string
         return false;
     }
     unsigned long count = 0, displayMs = static_cast<unsigned long>(s.displayMs);
-    main.Number("Keys", kMaxKeys, &count, true);
+    main.Number("Keys", kMaxKeyCount, &count, true);
     main.Bool("BeepOnly", &s.beepOnly);
     main.Bool("Silent", &s.silent);
     main.Bool("NumLockOn", &s.numLockOn);
@@ -183,7 +202,8 @@ bool SettingsFromProfile(const ProfileReader &reader, Settings *out, std::string
     }
     s.displayMs = static_cast<int>(displayMs);
 
-    for (size_t i = 0; i < count; ++i) {
+    const size_t kept = count < kMaxKeys ? count : kMaxKeys;
+    for (size_t i = 0; i < kept; ++i) {
         SectionReader key(reader, KeySection(i));
         KeySetting k;
         unsigned long code = 0, modifiers = 0;
@@ -210,10 +230,12 @@ bool SettingsFromProfile(const ProfileReader &reader, Settings *out, std::string
         s.keys.push_back(k);
     }
     *out = s;
+    if (keysLeftOut)
+        *keysLeftOut = count - kept;
     return true;
 }
 
-std::string AsideName(const std::string &path, int attempt)
+std::string AsideName(const std::string &path, const char *tag, int attempt)
 {
     // The extension is the part after the last dot of the last component.
     const size_t slash = path.find_last_of("\\/");
@@ -221,10 +243,10 @@ std::string AsideName(const std::string &path, int attempt)
     const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
     const std::string stem = hasExtension ? path.substr(0, dot) : path;
     const std::string extension = hasExtension ? path.substr(dot) : "";
-    std::string tag = ".unreadable";
+    std::string middle = std::string(".") + tag;
     if (attempt > 1)
-        tag += "-" + std::to_string(attempt);
-    return stem + tag + extension;
+        middle += "-" + std::to_string(attempt);
+    return stem + middle + extension;
 }
 
 }  // namespace tolvar

@@ -331,6 +331,8 @@ Function un.DescribeWhatWasLeft
       StrCpy $R7 $R3 "" -4
       ${If} $R6 == "Tolvar.ini"
       ${OrIf} $R6 == "Tolvar.unr"
+      ${OrIf} $R6 == "Tolvar.unf"
+      ${OrIf} $R6 == "Tolvar.ori"
         StrCpy $R4 1
       ${ElseIf} $R7 != ".old"
         StrCpy $R5 1
@@ -365,14 +367,17 @@ FunctionEnd
   Delete "${folder}\Tolvar.ini"
   Delete "${folder}\Tolvar.ini.new"
   Delete "${folder}\Tolvar.unreadable*.ini"
+  Delete "${folder}\Tolvar.unfinished*.ini"
+  Delete "${folder}\Tolvar.original*.ini"
 !macroend
 
 Section "Uninstall"
   ; Only now that the user has confirmed: a running Tolvar holds its files.
   Call un.WaitUntilNotRunning
-  ; The user's settings: Tolvar.ini beside the program, with the copies of
-  ; unreadable ones set aside, or the same in the user's application data
-  ; when the program's folder was not writable.
+  ; The user's settings: Tolvar.ini beside the program, with the files a
+  ; start set aside (unreadable, unfinished, or kept as they were), or the
+  ; same in the user's application data when the program's folder was not
+  ; writable.
   MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
     "Also remove your ${PRODUCT} settings (Tolvar.ini)?$\n$\nChoose No to keep them for a later installation." \
     /SD IDNO IDNO keep

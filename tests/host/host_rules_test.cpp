@@ -10,7 +10,9 @@
 
 #include "host/command_line.h"
 #include "host/indication.h"
+#include "host/ini_text.h"
 #include "host/leftover_files.h"
+#include "host/media_path.h"
 #include "host/settings.h"
 #include "host/settings_ini.h"
 
@@ -73,13 +75,90 @@ Settings Sample()
 TEST(SettingsFile, WhatIsWrittenReadsBackUnchanged)
 {
     for (const Settings &s : {DefaultSettings(), Sample(), Settings()}) {
-        FakeProfile profile(SettingsToProfile(s));
+        const std::string text = SettingsFileText(s);
         Settings read;
         read.keys.resize(7);
         std::string problem;
-        ASSERT_TRUE(SettingsFromProfile(profile, &read, &problem)) << problem;
+        ASSERT_TRUE(SettingsFromProfile(IniText(text), &read, &problem)) << problem;
         EXPECT_TRUE(read == s);
+        EXPECT_TRUE(EndsAsSaved(text));
     }
+}
+
+TEST(SettingsFile, ProfileLinesReadAsTheProfileApiReadsThem)
+{
+    using namespace std::string_literals;
+    const IniText ini(
+        "top=ignored\r\n"
+        "  [ Tolvar ]  \r\n"
+        "Version = 1 \n"
+        "; Keys=9\n"
+        "KEYS=3\r"
+        "keys=4\n"
+        "Name=' quoted '\n"
+        "Odd=\"one\n"
+        "Bare\n"
+        "Eq=a=b\0"
+        "[Open\n"
+        "x=1\n"
+        "[tolvar]\n"
+        "Version=2\n"
+        "Late=yes"s);
+    const struct {
+        const char *section, *key, *value;  // value null: absent
+    } rows[] = {
+        {"Tolvar", "Version", "1"},        // blanks around names and values
+        {"TOLVAR", "keys", "3"},           // any case; the first line of a key counts
+        {"Tolvar", "Name", " quoted "},    // one pair of quotes removed
+        {"Tolvar", "Odd", "\"one"},        // unmatched quote kept
+        {"Tolvar", "Bare", ""},            // no '='
+        {"Tolvar", "Eq", "a=b"},           // NUL ends a line too
+        {"Tolvar", "Late", "yes"},         // a second section of that name adds to it
+        {"Open", "x", "1"},                // no closing bracket
+        {"Tolvar", "top", nullptr},        // before any section
+        {"Tolvar", "; Keys", nullptr},     // comment
+        {"Other", "Version", nullptr},
+    };
+    for (const auto &r : rows) {
+        std::string value = "untouched";
+        EXPECT_EQ(r.value != nullptr, ini.Read(r.section, r.key, &value)) << r.section << "/" << r.key;
+        EXPECT_EQ(r.value ? r.value : "untouched", value) << r.section << "/" << r.key;
+    }
+}
+
+TEST(SettingsFile, EncodingMarksAndTheEndOfASavedFile)
+{
+    const struct {
+        std::string bytes;
+        TextEncoding encoding;
+        size_t mark;
+    } marks[] = {
+        {"\xEF\xBB\xBF[Tolvar]", TextEncoding::kUtf8, 3},
+        {"\xFF\xFE[\0", TextEncoding::kUtf16Le, 2},
+        {"\xFE\xFF\0[", TextEncoding::kUtf16Be, 2},
+        {"\xEF\xBB[Tolvar]", TextEncoding::kAnsi, 0},
+        {"", TextEncoding::kAnsi, 0},
+    };
+    for (const auto &m : marks) {
+        size_t mark = 99;
+        EXPECT_EQ(m.encoding, TextEncodingOf(m.bytes, &mark)) << m.bytes;
+        EXPECT_EQ(m.mark, mark) << m.bytes;
+    }
+    const std::string end = kSettingsEndLine;
+    const struct {
+        std::string text;
+        bool complete;
+    } ends[] = {
+        {"[Tolvar]\r\n\r\n" + end + "\r\n", true},
+        {"[Tolvar]\n" + end + " \n\n", true},
+        {end, true},
+        {"[Tolvar]\r\n" + end + "\r\nKeys=1\r\n", false},  // more after it
+        {"[Tolvar]\r\nx=" + end + "\r\n", false},           // not a line of its own
+        {"[Tolvar]\r\n" + end.substr(0, end.size() - 1), false},  // cut short
+        {"", false},
+    };
+    for (const auto &e : ends)
+        EXPECT_EQ(e.complete, EndsAsSaved(e.text)) << e.text;
 }
 
 TEST(SettingsFile, ControlCharactersInTextsBecomeBlanks)
@@ -119,7 +198,7 @@ TEST(SettingsFile, AFileThisProgramCouldNotHaveWrittenIsUnreadable)
         {"other version", [](FakeProfile &p) { p.values["Tolvar"]["Version"] = "2"; }, "Version"},
         {"no key count", [](FakeProfile &p) { p.values["Tolvar"].erase("Keys"); }, "Keys is missing"},
         {"key count text", [](FakeProfile &p) { p.values["Tolvar"]["Keys"] = "three"; }, "Keys"},
-        {"too many keys", [](FakeProfile &p) { p.values["Tolvar"]["Keys"] = "1001"; }, "Keys"},
+        {"no count of keys", [](FakeProfile &p) { p.values["Tolvar"]["Keys"] = "1000001"; }, "Keys"},
         {"negative count", [](FakeProfile &p) { p.values["Tolvar"]["Keys"] = "-1"; }, "Keys"},
         {"flag not 0/1", [](FakeProfile &p) { p.values["Tolvar"]["Silent"] = "2"; }, "Silent"},
         {"display too short", [](FakeProfile &p) { p.values["Tolvar"]["DisplayMilliseconds"] = "299"; },
@@ -145,11 +224,55 @@ TEST(SettingsFile, AFileThisProgramCouldNotHaveWrittenIsUnreadable)
     }
 }
 
-TEST(SettingsFile, AnUnreadableFileIsKeptAsideUnderANameOfItsOwn)
+TEST(SettingsFile, KeysBeyondThoseTheProgramKeepsAreCountedNotRead)
 {
-    EXPECT_EQ("C:\\T\\Tolvar.unreadable.ini", AsideName("C:\\T\\Tolvar.ini", 1));
-    EXPECT_EQ("C:\\T\\Tolvar.unreadable-3.ini", AsideName("C:\\T\\Tolvar.ini", 3));
-    EXPECT_EQ("C:\\a.b\\settings.unreadable", AsideName("C:\\a.b\\settings", 1));
+    Settings many;
+    many.keys.resize(kMaxKeys + 2);
+    for (size_t i = 0; i < many.keys.size(); ++i)
+        many.keys[i].keyCode = static_cast<int32_t>(1 + i % 255);
+    many.keys.back().keyCode = 0;  // never read: no reason to refuse the file
+    Settings read;
+    std::string problem;
+    size_t leftOut = 0;
+    ASSERT_TRUE(SettingsFromProfile(IniText(SettingsFileText(many)), &read, &problem, &leftOut)) << problem;
+    EXPECT_EQ(2u, leftOut);
+    many.keys.resize(kMaxKeys);
+    EXPECT_TRUE(read == many);
+}
+
+TEST(SettingsFile, AFileKeptAsideGetsANameOfItsOwn)
+{
+    EXPECT_EQ("C:\\T\\Tolvar.unreadable.ini", AsideName("C:\\T\\Tolvar.ini", "unreadable", 1));
+    EXPECT_EQ("C:\\T\\Tolvar.unfinished-3.ini", AsideName("C:\\T\\Tolvar.ini", "unfinished", 3));
+    EXPECT_EQ("C:\\a.b\\settings.original", AsideName("C:\\a.b\\settings", "original", 1));
+}
+
+TEST(MediaPaths, RelativePathsMeanFilesBesideTheProgram)
+{
+    const std::string local = "C:\\Tools\\Tolvar", shared = "\\\\nas\\apps\\Tolvar";
+    const struct {
+        const std::string &folder;
+        const char *path, *full;
+    } rows[] = {
+        {local, "Icons\\caps.ico", "C:\\Tools\\Tolvar\\Icons\\caps.ico"},
+        {local, "..\\art/caps.ico", "C:\\Tools\\Tolvar\\..\\art/caps.ico"},
+        {local, "\\Icons\\caps.ico", "C:\\Icons\\caps.ico"},
+        {shared, "/Icons/caps.ico", "\\\\nas\\apps/Icons/caps.ico"},
+        {local, "D:\\art\\caps.ico", "D:\\art\\caps.ico"},
+        {local, "d:/art/caps.ico", "d:/art/caps.ico"},
+        {local, "\\\\nas\\art\\caps.ico", "\\\\nas\\art\\caps.ico"},
+        {local, "", ""},
+        {local, "D:caps.ico", ""},                // the drive's current folder
+        {local, "\\\\.\\COM1", ""},             // device namespace
+        {local, "//?/C:/caps.ico", ""},
+        {local, "Sounds\\con.wav", ""},           // device names, in any folder
+        {local, "C:\\x\\LPT9 .wav", ""},
+        {local, "AUX", ""},
+        {local, "Sounds\\console.wav", "C:\\Tools\\Tolvar\\Sounds\\console.wav"},
+        {local, "com0.wav", "C:\\Tools\\Tolvar\\com0.wav"},
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(r.full, ResolveMediaPath(r.path, r.folder)) << r.path;
 }
 
 TEST(KeyRecords, KeyItemsCarryEveryFieldAndStayInsideTheirFields)
@@ -188,6 +311,21 @@ TEST(KeyRecords, KeyItemsCarryEveryFieldAndStayInsideTheirFields)
         fitted.keyCode = code;
         EXPECT_FALSE(NormalizeKey(&fitted)) << code;
     }
+}
+
+TEST(KeyRecords, KeysTakenFromTheOptionsStopAtTheProgramsLimit)
+{
+    std::vector<KeyItem> items(kMaxKeys + 3);
+    for (size_t i = 0; i < items.size(); ++i) {
+        KeySetting key;
+        key.keyCode = i == 1 ? 0 : 'A';  // one that can never report
+        items[i] = ToKeyItem(key);
+    }
+    std::vector<KeySetting> keys(5);
+    EXPECT_EQ(2u, KeysFromItems(items.data(), items.size(), &keys));
+    EXPECT_EQ(kMaxKeys, keys.size());
+    EXPECT_EQ(0u, KeysFromItems(items.data(), 3, &keys));
+    EXPECT_EQ(2u, keys.size());
 }
 
 TEST(KeyRecords, HeaderCarriesTheFourSwitches)
