@@ -95,9 +95,19 @@ void Indicator::Indicate(size_t key, int32_t state, LONG number)
     // follow in ShowPending.
     const KeySetting &setting = settings_.keys[key];
     const bool on = state != 0;
-    const std::string played = sounds_.Play(ChooseSound(settings_, setting, on));
-    log_.Write(FormatLogLine(GetTickCount() - startTick_, setting.keyCode, setting.modifiers, state,
-                             setting.name, visuals_.Get(key, on).shown, played));
+    // The log line is written once the player has looked at the sound file,
+    // on its thread.
+    SoundPlayer::Played logLine;
+    if (log_.open()) {
+        IndicationLog *log = &log_;
+        const uint32_t ms = GetTickCount() - startTick_;
+        const std::string shown = visuals_.Get(key, on).shown;
+        logLine = [log, ms, setting, state, shown](const std::string &played) {
+            log->Write(FormatLogLine(ms, setting.keyCode, setting.modifiers, state, setting.name,
+                                     shown, played));
+        };
+    }
+    sounds_.Play(ChooseSound(settings_, setting, on), logLine);
     if (setting.hasIcon)
         trayStale_[key] = true;
     displayKey_ = static_cast<int>(key);

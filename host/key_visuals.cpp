@@ -2,6 +2,8 @@
 #include "host/key_visuals.h"
 
 #include "host/indication.h"
+#include "host/media_path.h"
+#include "host/program_paths.h"
 
 namespace tolvar {
 
@@ -19,16 +21,17 @@ void Release(HICON *icon)
     *icon = nullptr;
 }
 
-StateVisual LoadVisual(const IconChoice &choice, HINSTANCE program)
+StateVisual LoadVisual(const IconChoice &choice, HINSTANCE program, const std::string &folder)
 {
     StateVisual v;
     const int small = GetSystemMetrics(SM_CXSMICON);
     const int large = GetSystemMetrics(SM_CXICON);
-    if (!choice.file.empty()) {
-        v.small = LoadSized(nullptr, choice.file.c_str(), small, LR_LOADFROMFILE);
-        v.large = LoadSized(nullptr, choice.file.c_str(), large, LR_LOADFROMFILE);
+    const std::string file = ResolveMediaPath(choice.file, folder);
+    if (!file.empty()) {
+        v.small = LoadSized(nullptr, file.c_str(), small, LR_LOADFROMFILE);
+        v.large = LoadSized(nullptr, file.c_str(), large, LR_LOADFROMFILE);
         if (v.small && v.large) {
-            v.shown = choice.file;
+            v.shown = file;
             return v;
         }
         // Not an icon after all: the key's default, as the options dialog shows.
@@ -49,9 +52,10 @@ void KeyVisuals::Build(const Settings &settings, HINSTANCE program)
 {
     Clear();
     none_.shown = "none";
+    const std::string folder = ProgramFolder();
     for (const KeySetting &key : settings.keys) {
-        visuals_.push_back(LoadVisual(ChooseIcon(key, false), program));
-        visuals_.push_back(LoadVisual(ChooseIcon(key, true), program));
+        visuals_.push_back(LoadVisual(ChooseIcon(key, false), program, folder));
+        visuals_.push_back(LoadVisual(ChooseIcon(key, true), program, folder));
     }
 }
 

@@ -18,14 +18,15 @@ namespace tolvar {
 struct StateVisual {
     HICON small = nullptr;
     HICON large = nullptr;
-    std::string shown;  // the icon file, "res:<id>", or "none"
+    std::string shown;  // the icon file's full path, "res:<id>", or "none"
 };
 
 class KeyVisuals {
 public:
     ~KeyVisuals() { Clear(); }
     // Loads each key's own icon files where set and loadable, else the
-    // program's resource icon for the key (ChooseIcon).
+    // program's resource icon for the key (ChooseIcon). A relative icon path
+    // means a file beside the program (media_path.h).
     void Build(const Settings &settings, HINSTANCE program);
     const StateVisual &Get(size_t key, bool on) const;
     void Clear();

@@ -3,13 +3,35 @@
 
 #include <mmsystem.h>
 
+#include "host/media_path.h"
+#include "host/program_paths.h"
 #include "host/system_sound.h"
 
 namespace tolvar {
 
+namespace {
+
+std::string PlayedText(const SoundChoice &decided)
+{
+    switch (decided.kind) {
+    case SoundChoice::kSilent:
+        return "silent";
+    case SoundChoice::kBeep:
+        return "beep";
+    case SoundChoice::kFile:
+        return decided.file;
+    case SoundChoice::kResource:
+        break;
+    }
+    return ResourceText(decided.resourceId);
+}
+
+}  // namespace
+
 bool SoundPlayer::Start(HINSTANCE program)
 {
     program_ = program;
+    programFolder_ = ProgramFolder();
     InitializeCriticalSection(&lock_);
     lockReady_ = true;
     wake_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
@@ -36,44 +58,17 @@ void SoundPlayer::Stop()
     lockReady_ = false;
 }
 
-std::string SoundPlayer::Play(const SoundChoice &choice)
+void SoundPlayer::Play(const SoundChoice &choice, Played played)
 {
-    Request request;
-    request.kind = choice.kind;
-    request.resourceId = choice.resourceId;
-    std::string played;
-    switch (choice.kind) {
-    case SoundChoice::kSilent:
-        return "silent";
-    case SoundChoice::kBeep:
-        played = "beep";
-        break;
-    case SoundChoice::kFile: {
-        const DWORD attributes = GetFileAttributesA(choice.file.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            request.file = choice.file;
-            played = choice.file;
-            break;
-        }
-        // Gone since it was chosen: the default sound instead.
-        request.kind = SoundChoice::kResource;
-        played = ResourceText(choice.resourceId);
-        break;
-    }
-    case SoundChoice::kResource:
-        played = ResourceText(choice.resourceId);
-        break;
-    }
+    Request request = {choice, std::move(played)};
     if (!thread_) {
-        PlayNow(request);
-        return played;
+        Handle(std::deque<Request>(1, request), true);
+        return;
     }
     EnterCriticalSection(&lock_);
-    request_ = request;
-    hasRequest_ = true;
+    requests_.push_back(std::move(request));
     LeaveCriticalSection(&lock_);
     SetEvent(wake_);
-    return played;
 }
 
 DWORD WINAPI SoundPlayer::ThreadMain(void *param)
@@ -81,34 +76,62 @@ DWORD WINAPI SoundPlayer::ThreadMain(void *param)
     SoundPlayer *self = static_cast<SoundPlayer *>(param);
     for (;;) {
         WaitForSingleObject(self->wake_, INFINITE);
+        std::deque<Request> requests;
         EnterCriticalSection(&self->lock_);
         const bool stopping = self->stopping_;
-        const bool has = self->hasRequest_;
-        const Request request = self->request_;
-        self->hasRequest_ = false;
+        requests.swap(self->requests_);
         LeaveCriticalSection(&self->lock_);
+        self->Handle(requests, !stopping);
         if (stopping) {
             PlaySystemSound(nullptr, nullptr, 0);
             return 0;
         }
-        if (has)
-            self->PlayNow(request);
     }
 }
 
-void SoundPlayer::PlayNow(const Request &request)
+SoundChoice SoundPlayer::Decide(const SoundChoice &choice) const
 {
-    switch (request.kind) {
+    SoundChoice decided = choice;
+    if (choice.kind != SoundChoice::kFile)
+        return decided;
+    decided.file = ResolveMediaPath(choice.file, programFolder_);
+    const DWORD attributes =
+        decided.file.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(decided.file.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        // Gone since it was chosen: the default sound instead.
+        decided.kind = SoundChoice::kResource;
+        decided.file.clear();
+    }
+    return decided;
+}
+
+void SoundPlayer::Handle(const std::deque<Request> &requests, bool play)
+{
+    SoundChoice latest = {SoundChoice::kSilent, std::string(), 0};
+    for (const Request &request : requests) {
+        const SoundChoice decided = Decide(request.choice);
+        if (request.played)
+            request.played(PlayedText(decided));
+        if (decided.kind != SoundChoice::kSilent)
+            latest = decided;
+    }
+    if (play)
+        PlayNow(latest);
+}
+
+void SoundPlayer::PlayNow(const SoundChoice &decided)
+{
+    switch (decided.kind) {
     case SoundChoice::kSilent:
         break;
     case SoundChoice::kBeep:
         MessageBeep(0xFFFFFFFF);
         break;
     case SoundChoice::kFile:
-        PlaySystemSound(request.file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+        PlaySystemSound(decided.file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
         break;
     case SoundChoice::kResource:
-        PlaySystemSound(MAKEINTRESOURCEA(request.resourceId), program_,
+        PlaySystemSound(MAKEINTRESOURCEA(decided.resourceId), program_,
                    SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
         break;
     }

@@ -30,9 +30,11 @@ namespace {
 const DWORD kWaitMs = 120000;
 const UINT kMsgTray = WM_APP + 2;        // Tolvar.exe's tray callback message
 const UINT kCmdDisplaySwitch = 101;      // its menu's "On-Screen Display"
+const UINT kCmdCapsLockSwitch = 102;     // and "Show While Caps Lock Is On"
 const UINT kCmdHelp = 103;               // its menu's "Help"
 const UINT kCmdAbout = 104;              // its menu's "About..."
 const char kInstanceObject[] = "Local\\Tolvar.Indicator.Instance";
+const char kSavedEnd[] = "; end of the Tolvar settings\r\n";  // a save's last line
 const WORD kCtrl = VK_LCONTROL, kShift = VK_LSHIFT;
 const char kCtrlShift[] = "0x05";        // left Ctrl and left Shift held
 
@@ -255,11 +257,10 @@ protected:
     }
 
     // Starts Tolvar.exe with this test's settings and log, ready to report.
-    bool StartTolvar(TolvarProgram &program, std::vector<std::string> extra = {})
+    bool StartTolvar(TolvarProgram &program, const std::string &currentFolder = "")
     {
-        std::vector<std::string> args = {"--no-splash", "--settings", ini_, "--log", log_};
-        args.insert(args.end(), extra.begin(), extra.end());
-        return program.Start(exe_, args) && program.WaitReady();
+        return program.Start(exe_, {"--no-splash", "--settings", ini_, "--log", log_}, currentFolder) &&
+               program.WaitReady();
     }
 
     std::string folder_, ini_, log_, exe_;
@@ -274,12 +275,17 @@ TEST_F(HostTest, LockKeysAndCombinationsIndicateWithTheirIconsAndSounds)
     const std::string sound = folder_ + "\\combo.wav";
     ASSERT_TRUE(WriteFileBytes(icon, IconFileBytes()));
     ASSERT_TRUE(WriteFileBytes(sound, WaveFileBytes()));
+    // The same files by paths relative to the program's folder, which is not
+    // the folder the program starts in.
+    const std::string besideProgram = TestBinFolder() + "\\";
+    ASSERT_EQ(0u, folder_.find(besideProgram));
     std::vector<Key> keys = DefaultKeys();
     keys[0].iconOn = icon;
-    keys.push_back({"0x4B", kCtrlShift, "Ctrl+Shift+K", sound, "", false});
+    keys[1].iconOn = icon.substr(besideProgram.size());
+    keys.push_back({"0x4B", kCtrlShift, "Ctrl+Shift+K", sound.substr(besideProgram.size()), "", false});
     keys.push_back({"0x4C", kCtrlShift, "Ctrl+Shift+L", folder_ + "\\gone.wav", "", false});
     ASSERT_TRUE(WriteFileBytes(ini_, Ini(keys, "DisplayMilliseconds=10000\r\n")));
-    ASSERT_TRUE(StartTolvar(program_));
+    ASSERT_TRUE(StartTolvar(program_, folder_));
 
     g_keys->Tap(VK_CAPITAL);
     g_keys->Tap(VK_CAPITAL);
@@ -295,7 +301,7 @@ TEST_F(HostTest, LockKeysAndCombinationsIndicateWithTheirIconsAndSounds)
     const std::vector<std::string> expected = {
         "0x14 0x80 1 \"Caps Lock\" icon=" + icon + " sound=res:106",
         "0x14 0x80 0 \"Caps Lock\" icon=res:2001 sound=res:107",
-        "0x90 0x80 1 \"Num Lock\" icon=res:3000 sound=res:106",
+        "0x90 0x80 1 \"Num Lock\" icon=" + icon + " sound=res:106",
         "0x90 0x80 0 \"Num Lock\" icon=res:3001 sound=res:107",
         "0x4B 0x05 1 \"Ctrl+Shift+K\" icon=none sound=" + sound,
         "0x4C 0x05 1 \"Ctrl+Shift+L\" icon=none sound=res:106",
@@ -469,6 +475,90 @@ TEST_F(HostTest, AnUnreadableSettingsFileIsKeptAsideAndReported)
     g_keys->Tap(VK_SCROLL);
     ASSERT_TRUE(WaitLogLines(log_, 1));
     EXPECT_EQ("0x91 0x80 1 \"Scroll Lock\" icon=res:4000 sound=res:106", LogLines(log_)[0]);
+}
+
+TEST_F(HostTest, TheNewFileOfASaveCutShortIsTakenAtTheNextStart)
+{
+    // All that a power cut during the replace leaves on a FAT drive.
+    const std::string saved = Ini(DefaultKeys(), "Silent=1\r\n") + kSavedEnd;
+    ASSERT_TRUE(WriteFileBytes(ini_ + ".new", saved));
+    ASSERT_TRUE(StartTolvar(program_));
+    g_keys->Tap(VK_SCROLL);
+    ASSERT_TRUE(WaitLogLines(log_, 1));
+    EXPECT_EQ("0x91 0x80 1 \"Scroll Lock\" icon=res:4000 sound=silent", LogLines(log_)[0]);
+    EXPECT_EQ(saved, ReadFileBytes(ini_));
+    EXPECT_FALSE(FileExists(ini_ + ".new"));
+    ASSERT_TRUE(program_.WaitHandled());
+    EXPECT_FALSE(FindMessageBoxOf(program_.pid())) << MessageBoxText(FindMessageBoxOf(program_.pid()));
+}
+
+TEST_F(HostTest, ChangesTheFileCannotTakeAreKeptToldOnceAndSavedLater)
+{
+    const struct {
+        const char *what;
+        bool readOnly;  // else another program holds the file open
+        bool atExit;    // written at exit, else with the next change
+    } cases[] = {
+        {"read-only, then writable again", true, false},
+        {"held by another program, then let go", false, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string before = Ini(DefaultKeys());
+        ASSERT_TRUE(WriteFileBytes(ini_, before));
+        TolvarProgram program;
+        ASSERT_TRUE(StartTolvar(program));
+        HWND window = program.Window();
+        HANDLE holder = INVALID_HANDLE_VALUE;
+        if (c.readOnly)
+            ASSERT_TRUE(SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_READONLY));
+        else
+            holder = CreateFileA(ini_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_TRUE(c.readOnly || holder != INVALID_HANDLE_VALUE);
+
+        // The window takes each change and answers at once, the user hears
+        // of it once. The first answer comes from the message box, which
+        // takes its time to appear; after it, a change holds the window's
+        // thread only for the attempt to save.
+        auto switchDisplay = [&](const char *property) {
+            const DWORD start = GetTickCount();
+            PostMessageA(window, WM_COMMAND, kCmdDisplaySwitch, 0);
+            EXPECT_TRUE(program.WaitHandled());
+            const DWORD ms = GetTickCount() - start;
+            ::testing::Test::RecordProperty(std::string(property) + (c.readOnly ? "_read_only" : "_held"), int(ms));
+            return ms;
+        };
+        EXPECT_LT(switchDisplay("first_change_ms"), 2500u) << "the window's thread was held up";
+        HWND box = WaitMessageBox(program.pid());
+        ASSERT_TRUE(box);
+        const std::string text = MessageBoxText(box);
+        EXPECT_TRUE(Contains(text, ini_)) << text;
+        EXPECT_TRUE(!c.readOnly || Contains(text, "read-only")) << text;
+        ClickIn(box, IDOK);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }, kWaitMs));
+        EXPECT_LT(switchDisplay("second_change_ms"), 1500u) << "the window's thread was held up";
+        switchDisplay("third_change_ms");  // off again, the last state kept
+        EXPECT_FALSE(FindMessageBoxOf(program.pid())) << MessageBoxText(FindMessageBoxOf(program.pid()));
+        EXPECT_EQ(before, ReadFileBytes(ini_));
+        EXPECT_FALSE(FileExists(ini_ + ".new"));
+
+        // Writable again: what was kept is written.
+        if (c.readOnly)
+            ASSERT_TRUE(SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_NORMAL));
+        else
+            CloseHandle(holder);
+        DWORD code = 1;
+        if (c.atExit) {
+            ASSERT_TRUE(program.Exit(&code));
+            EXPECT_EQ(0u, code);
+        } else {
+            PostMessageA(window, WM_COMMAND, kCmdCapsLockSwitch, 0);
+        }
+        const char *next = c.atExit ? "CapsLockDisplay=0" : "CapsLockDisplay=1";
+        EXPECT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(ini_), next); }, kWaitMs)) << ReadFileBytes(ini_);
+        EXPECT_TRUE(Contains(ReadFileBytes(ini_), "OnScreenDisplay=0")) << ReadFileBytes(ini_);
+        EXPECT_FALSE(FindMessageBoxOf(program.pid()));
+    }
 }
 
 TEST_F(HostTest, TrayIconsAreRightFromTheStartAndComeBackWithTheShell)
@@ -733,23 +823,14 @@ TEST_F(HostTest, MissingFilesAndObjectsOfOthersAreReportedNotSilent)
         }
         if (c.exitCode == 0) {
             // It indicates, and keeps its settings beside itself, where it
-            // may write: also while another program reads the file.
+            // may write.
             g_keys->Tap(VK_CAPITAL);
             ASSERT_TRUE(WaitLogLines(log_, 1));
             EXPECT_EQ("0x14 0x80 1 \"Caps Lock\" icon=res:2000 sound=res:106", LogLines(log_)[0]);
             const std::string ini = folder + "\\Tolvar.ini";
             PostMessageA(program.Window(), WM_COMMAND, kCmdDisplaySwitch, 0);
             EXPECT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(ini), "OnScreenDisplay=0"); }, kWaitMs));
-            // A reader holds the file for half a second from the moment the
-            // new settings are written beside it, when the program replaces it.
-            HANDLE reader = CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, 0, nullptr);
-            PostMessageA(program.Window(), WM_COMMAND, kCmdDisplaySwitch, 0);
-            EXPECT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(ini + ".new"), "[Key3]"); }, kWaitMs));
-            Sleep(500);
-            CloseHandle(reader);
-            EXPECT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(ini), "OnScreenDisplay=1") && !FileExists(ini + ".new"); },
-                                kWaitMs));
+            EXPECT_FALSE(FileExists(ini + ".new"));
             EXPECT_FALSE(FindMessageBoxOf(program.pid())) << MessageBoxText(FindMessageBoxOf(program.pid()));
             // Its sounds, and the options library's, come from the system's
             // winmm.dll, never from one beside it.

@@ -17,15 +17,26 @@ ChildProcess::~ChildProcess()
     CloseHandle(info_.hThread);
 }
 
-bool ChildProcess::Start(const std::string &commandLine, const std::string &outputPath)
+namespace {
+
+std::wstring WideText(const std::string &text)
 {
-    std::vector<wchar_t> wide(commandLine.size() + 1);
-    const int n = MultiByteToWideChar(CP_ACP, 0, commandLine.c_str(), -1, wide.data(),
-                                      static_cast<int>(wide.size()));
-    return n > 0 && Start(std::wstring(wide.data()), outputPath);
+    std::vector<wchar_t> wide(text.size() + 1);
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    return n > 0 ? std::wstring(wide.data()) : std::wstring();
 }
 
-bool ChildProcess::Start(const std::wstring &commandLine, const std::string &outputPath)
+} // namespace
+
+bool ChildProcess::Start(const std::string &commandLine, const std::string &outputPath,
+                         const std::string &currentFolder)
+{
+    const std::wstring line = WideText(commandLine);
+    return !line.empty() && Start(line, outputPath, currentFolder);
+}
+
+bool ChildProcess::Start(const std::wstring &commandLine, const std::string &outputPath,
+                         const std::string &currentFolder)
 {
     outputPath_ = outputPath;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
@@ -41,8 +52,9 @@ bool ChildProcess::Start(const std::wstring &commandLine, const std::string &out
     si.hStdError = out;
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
+    const std::wstring folder = WideText(currentFolder);
     const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                       nullptr, &si, &info_);
+                                       folder.empty() ? nullptr : folder.c_str(), &si, &info_);
     CloseHandle(out);
     return started != FALSE;
 }

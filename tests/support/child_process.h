@@ -17,10 +17,13 @@ public:
     ChildProcess(const ChildProcess &) = delete;
     ChildProcess &operator=(const ChildProcess &) = delete;
 
-    // Starts commandLine with its output in outputPath (created anew).
-    bool Start(const std::string &commandLine, const std::string &outputPath);
+    // Starts commandLine with its output in outputPath (created anew), in
+    // currentFolder (empty: this process's current folder).
+    bool Start(const std::string &commandLine, const std::string &outputPath,
+               const std::string &currentFolder = "");
     // The same with a command line in any language.
-    bool Start(const std::wstring &commandLine, const std::string &outputPath);
+    bool Start(const std::wstring &commandLine, const std::string &outputPath,
+               const std::string &currentFolder = "");
     DWORD Id() const { return info_.dwProcessId; }
     DWORD MainThreadId() const { return info_.dwThreadId; }
     HANDLE Handle() const { return info_.hProcess; }

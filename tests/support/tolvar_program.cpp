@@ -151,7 +151,8 @@ bool TolvarProgram::Start(const std::wstring &exe, const std::vector<std::wstrin
     return process_->Start(line, outputPath);
 }
 
-bool TolvarProgram::Start(const std::string &exe, const std::vector<std::string> &args)
+bool TolvarProgram::Start(const std::string &exe, const std::vector<std::string> &args,
+                          const std::string &currentFolder)
 {
     int32_t count = 0;
     hookAtStart_ = ChannelHook(&count);
@@ -159,7 +160,19 @@ bool TolvarProgram::Start(const std::string &exe, const std::vector<std::string>
     for (const std::string &arg : args)
         line += " " + Quote(arg);
     process_.reset(new ChildProcess);
-    return process_->Start(line, exe + ".out");
+    return process_->Start(line, exe + ".out", currentFolder);
+}
+
+bool TolvarProgram::WaitHandled()
+{
+    // A thread takes sent messages before posted ones: after the first
+    // answer, the messages posted before are next in its queue.
+    DWORD_PTR result = 0;
+    HWND window = Window();
+    for (int i = 0; i < 2; ++i)
+        if (!window || !SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kWaitMs, &result))
+            return false;
+    return true;
 }
 
 bool TolvarProgram::running() const

@@ -27,12 +27,20 @@ public:
     // A program still running is asked to exit, so that its hook goes with
     // it; only one that does not is ended by force.
     ~TolvarProgram();
-    // Starts exe with the arguments (quoted as needed); what it prints goes
-    // to a file beside it.
-    bool Start(const std::string &exe, const std::vector<std::string> &args);
+    // Starts exe with the arguments (quoted as needed), in currentFolder
+    // (empty: this process's); what it prints goes to a file beside it.
+    bool Start(const std::string &exe, const std::vector<std::string> &args,
+               const std::string &currentFolder = "");
     // The same for paths in any language, its output going to outputPath.
     bool Start(const std::wstring &exe, const std::vector<std::wstring> &args,
                const std::string &outputPath);
+    // Until every message posted to its window before the call has been
+    // handled, or is being handled in a modal loop (a message box): two
+    // round trips of a sent message, the first of which may come before
+    // them. (A handler that sends to another thread's window, such as the
+    // tray's, takes sent messages while it waits: not for those.) False
+    // when it does not answer.
+    bool WaitHandled();
     // Until its keyboard hook is installed over a table of at least one key:
     // it indicates from then on. A channel left by an earlier program may
     // still carry that one's hook handle: the handle must be a new one.
