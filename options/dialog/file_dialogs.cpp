@@ -22,11 +22,14 @@ constexpr DWORD kOpenFileRecordSize = 76;
 static_assert(offsetof(OPENFILENAMEA, pvReserved) == kOpenFileRecordSize,
               "the 76-byte record ends where the extension members start");
 
+// OFN_NOCHANGEDIR: left to itself the dialog makes the folder the user
+// browsed to the process's current folder, and the host's relative paths
+// and its search for DLLs would follow it.
 constexpr DWORD kOpenFlags = OFN_ENABLESIZING | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
-                             OFN_HIDEREADONLY;
+                             OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
 constexpr DWORD kSaveFlags = OFN_ENABLESIZING | OFN_NOREADONLYRETURN | OFN_PATHMUSTEXIST |
-                             OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-static_assert(kOpenFlags == 0x801804 && kSaveFlags == 0x808806, "dialog flags");
+                             OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
+static_assert(kOpenFlags == 0x80180C && kSaveFlags == 0x80880E, "dialog flags");
 
 } // namespace
 

@@ -22,10 +22,14 @@ void KeyIconPair::LoadStateIcon(const char *path, bool on)
 
     bool missing = false;
     if (!icon) {
-        // The host executable's own icon for a lock key stands in.
+        // The host executable's own icon for a lock key stands in: a copy,
+        // because the pair destroys what it holds (and so does the dialog
+        // when it replaces an icon), and the icon LoadIconA returns is the
+        // system's shared one, which must never be destroyed.
         int id = DefaultStateIconId(keyCode, on);
-        if (id)
-            icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+        HICON shared = id ? LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)) : nullptr;
+        if (shared)
+            icon = CopyIcon(shared);
         missing = hasPath;
     }
 

@@ -26,8 +26,9 @@ public:
 
     // Loads the on (on = true) or off icon from the icon file at path. When
     // the file does not load, takes the host's default icon for keyCode
-    // (icon resources 2000/2001, 3000/3001, 4000/4001 of the process's main
-    // module for Caps, Num and Scroll Lock), or none for other keys, and
+    // (a copy of icon resource 2000/2001, 3000/3001, 4000/4001 of the
+    // process's main module for Caps, Num and Scroll Lock), or none for
+    // other keys, and
     // records the icon as missing when a path was given. The previous handle
     // is not released here: the caller destroys it first.
     void LoadStateIcon(const char *path, bool on);

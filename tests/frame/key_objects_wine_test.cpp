@@ -12,6 +12,7 @@
 #include "options/frame/key_collection.h"
 #include "options/frame/key_icon_pair.h"
 #include "options/frame/library.h"
+#include "support/import_patch.h"
 #include "support/stack_balance.h"
 #include "tolvar_library.h"
 
@@ -305,6 +306,34 @@ HICON HostIcon(int id)
     return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
 }
 
+// The pixels of an icon's colour bitmap and its mask.
+std::string IconBits(HICON icon)
+{
+    ICONINFO info;
+    if (!icon || !GetIconInfo(icon, &info))
+        return "";
+    std::string bits;
+    for (HBITMAP bitmap : {info.hbmColor, info.hbmMask}) {
+        BITMAP b = {};
+        if (bitmap && GetObjectA(bitmap, sizeof b, &b)) {
+            std::string part(static_cast<size_t>(b.bmWidthBytes) * b.bmHeight, '\0');
+            GetBitmapBits(bitmap, static_cast<LONG>(part.size()), &part[0]);
+            bits += std::to_string(b.bmWidth) + "x" + std::to_string(b.bmHeight) + ":" + part;
+        }
+        DeleteObject(bitmap);
+    }
+    return bits;
+}
+
+// The icons this program destroys while a recorder is installed.
+std::vector<HICON> g_destroyed;
+BOOL(WINAPI *g_destroyIcon)(HICON) = nullptr;
+BOOL WINAPI RecordDestroyIcon(HICON icon)
+{
+    g_destroyed.push_back(icon);
+    return g_destroyIcon(icon);
+}
+
 TEST(KeyIconPairLoad, FileFirstThenHostDefaultsByKeyCode)
 {
     const std::string good = GoodIconFile();
@@ -348,7 +377,10 @@ TEST(KeyIconPairLoad, FileFirstThenHostDefaultsByKeyCode)
         EXPECT_EQ(missing, k.missing);
         switch (k.expect) {
         case kDefault:
-            EXPECT_EQ(icon, HostIcon(k.defaultId));
+            // The host's icon, in a copy of the pair's own.
+            EXPECT_NE(icon, HostIcon(k.defaultId));
+            EXPECT_EQ(IconBits(icon), IconBits(HostIcon(k.defaultId)));
+            EXPECT_NE(IconBits(icon), "");
             break;
         case kNone:
             EXPECT_EQ(icon, nullptr);
@@ -390,18 +422,28 @@ TEST(KeyIconPairLoad, DestructorDestroysLoadedIcons)
 
 TEST(KeyIconPairLoad, DestroyingAPairLeavesTheHostsIconsAlive)
 {
+    // The system's shared icons must never reach DestroyIcon (Wine ignores
+    // such a call, so only the call itself shows the fault).
+    g_destroyed.clear();
+    g_destroyIcon = reinterpret_cast<BOOL(WINAPI *)(HICON)>(tolvar_test::PatchImport(
+        GetModuleHandleA(nullptr), "user32.dll", "DestroyIcon", reinterpret_cast<void *>(&RecordDestroyIcon)));
+    ASSERT_NE(g_destroyIcon, nullptr);
+    HICON on = nullptr, off = nullptr;
     {
         tolvar::KeyIconPair pair;
         pair.keyCode = 144;
         pair.LoadStateIcon("", true);
         pair.LoadStateIcon("", false);
-        ASSERT_EQ(pair.onIcon, HostIcon(3000));
+        on = pair.onIcon;
+        off = pair.offIcon;
     }
+    tolvar_test::PatchImport(GetModuleHandleA(nullptr), "user32.dll", "DestroyIcon",
+                             reinterpret_cast<void *>(g_destroyIcon));
+    EXPECT_EQ((std::vector<HICON>{on, off}), g_destroyed);
     for (int id : {3000, 3001}) {
-        ICONINFO info;
-        ASSERT_TRUE(GetIconInfo(HostIcon(id), &info)) << id;
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
+        EXPECT_NE(on, HostIcon(id));
+        EXPECT_NE(off, HostIcon(id));
+        EXPECT_NE(IconBits(HostIcon(id)), "") << id;
     }
 }
 

@@ -453,19 +453,19 @@ TEST_F(RecordedDialogs, RecordTable)
         DWORD flags;
     } cases[] = {
         {"icon, empty field", 0, "", "Icon Files (*.ico)\0*.ico\0All Files (*.*)\0*.*\0\0"s,
-         host + "\\Icons\\", "ico", false, 0x801804},
+         host + "\\Icons\\", "ico", false, 0x80180C},
         {"sound, empty field", 1, "", "Sound Files (*.wav)\0*.wav\0All Files (*.*)\0*.*\0\0"s,
-         host + "\\Sounds\\", "wav", false, 0x801804},
+         host + "\\Sounds\\", "wav", false, 0x80180C},
         {"icon, full path", 0, "D:\\art\\caps.ico",
          "Icon Files (*.ico)\0*.ico\0All Files (*.*)\0*.*\0\0"s, "D:\\art", "ico", false,
-         0x801804},
+         0x80180C},
         {"sound, bare name", 1, "beep.wav",
          "Sound Files (*.wav)\0*.wav\0All Files (*.*)\0*.*\0\0"s, host + "\\Sounds\\", "wav",
-         false, 0x801804},
+         false, 0x80180C},
         {"scheme open", 2, "", "Scheme Files (*.tvs)\0*.tvs\0All Files (*.*)\0*.*\0\0"s,
-         host + "\\Schemes\\", "tvs", false, 0x801804},
+         host + "\\Schemes\\", "tvs", false, 0x80180C},
         {"scheme save", 3, "", "Scheme Files (*.tvs)\0*.tvs\0All Files (*.*)\0*.*\0\0"s,
-         host + "\\Schemes\\", "tvs", true, 0x808806},
+         host + "\\Schemes\\", "tvs", true, 0x80880E},
     };
     for (const Case &c : cases) {
         g_calls.clear();
