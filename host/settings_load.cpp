@@ -2,6 +2,7 @@
 // that did not finish, each read once, then taken, or kept aside.
 #include "host/settings_file.h"
 
+#include <stdlib.h>
 #include <windows.h>
 
 #include <vector>
@@ -66,21 +67,49 @@ bool ReadWholeFile(const std::string &path, std::string *bytes, std::string *pro
     return ok;
 }
 
-// The text in the ANSI code page, which the program's texts and paths use.
-// A file marked as UTF-8 or UTF-16 (as editors save it) is converted; a
-// letter that the code page lacks becomes '?'.
+// The code page of the system's "A" calls, whatever the process's is.
+UINT SystemCodePage()
+{
+    char number[8] = "";
+    GetLocaleInfoA(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, number, sizeof number);
+    const UINT page = static_cast<UINT>(strtoul(number, nullptr, 10));
+    return page ? page : CP_ACP;
+}
+
+bool IsUtf8(const std::string &bytes)
+{
+    return bytes.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                                static_cast<int>(bytes.size()), nullptr, 0) > 0;
+}
+
+// The text in the process's ANSI code page, which the program's texts and
+// paths use (UTF-8 where the manifest's code page is honoured). A file
+// marked as UTF-8 or UTF-16 (as editors save it) is converted; so is, in a
+// UTF-8 process, a file without a mark that is not UTF-8: one that an
+// earlier version saved in the system's code page. A letter that the code
+// page lacks becomes '?'.
 bool ToAnsiText(const std::string &bytes, std::string *text, bool *lettersLost, std::string *problem)
 {
     size_t mark = 0;
     const TextEncoding encoding = TextEncodingOf(bytes, &mark);
-    if (encoding == TextEncoding::kAnsi) {
+    const bool utf8CodePage = GetACP() == CP_UTF8;
+    if (encoding == TextEncoding::kAnsi && (!utf8CodePage || IsUtf8(bytes))) {
         *text = bytes;
         return true;
     }
     const char *data = bytes.data() + mark;
     const int length = static_cast<int>(bytes.size() - mark);
     std::wstring wide;
-    if (encoding == TextEncoding::kUtf8) {
+    if (encoding == TextEncoding::kAnsi) {
+        const UINT page = SystemCodePage();
+        const int n = MultiByteToWideChar(page, 0, data, length, nullptr, 0);
+        if (n <= 0) {
+            *problem = SystemMessage(GetLastError());
+            return false;
+        }
+        wide.resize(static_cast<size_t>(n));
+        MultiByteToWideChar(page, 0, data, length, &wide[0], n);
+    } else if (encoding == TextEncoding::kUtf8) {
         const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, data, length, nullptr, 0);
         if (length > 0 && n <= 0) {
             *problem = "the file is marked as UTF-8 but is not";
@@ -105,7 +134,6 @@ bool ToAnsiText(const std::string &bytes, std::string *text, bool *lettersLost, 
     if (wide.empty())
         return true;
     // A code page of UTF-8 takes neither the flag nor the question.
-    const bool utf8CodePage = GetACP() == CP_UTF8;
     const DWORD flags = utf8CodePage ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
     BOOL *askUsedDefault = utf8CodePage ? nullptr : &usedDefault;

@@ -284,6 +284,14 @@ TEST_F(HostTest, LockKeysAndCombinationsIndicateWithTheirIconsAndSounds)
     keys[1].iconOn = icon.substr(besideProgram.size());
     keys.push_back({"0x4B", kCtrlShift, "Ctrl+Shift+K", sound.substr(besideProgram.size()), "", false});
     keys.push_back({"0x4C", kCtrlShift, "Ctrl+Shift+L", folder_ + "\\gone.wav", "", false});
+    // A path as an earlier version saved it, in the system's code page (this
+    // program's); Tolvar.exe runs in UTF-8.
+    const std::wstring accented = L"caf\u00E9.wav";
+    char systemBytes[32] = "", utf8Bytes[32] = "";
+    WideCharToMultiByte(CP_ACP, 0, accented.c_str(), -1, systemBytes, sizeof systemBytes, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, accented.c_str(), -1, utf8Bytes, sizeof utf8Bytes, nullptr, nullptr);
+    ASSERT_TRUE(WriteFileBytes(folder_ + "\\" + systemBytes, WaveFileBytes()));
+    keys.push_back({"0x4D", kCtrlShift, "Ctrl+Shift+M", folder_ + "\\" + systemBytes, "", false});
     ASSERT_TRUE(WriteFileBytes(ini_, Ini(keys, "DisplayMilliseconds=10000\r\n")));
     ASSERT_TRUE(StartTolvar(program_, folder_));
 
@@ -293,6 +301,7 @@ TEST_F(HostTest, LockKeysAndCombinationsIndicateWithTheirIconsAndSounds)
     g_keys->Tap(VK_NUMLOCK);
     g_keys->Chord({kCtrl, kShift}, 'K');
     g_keys->Chord({kCtrl, kShift}, 'L');
+    g_keys->Chord({kCtrl, kShift}, 'M');
     g_keys->Chord({kCtrl}, 'K');  // other modifiers: not this key
     g_keys->Tap(VK_SCROLL);
     g_keys->Tap(VK_SCROLL);
@@ -305,6 +314,7 @@ TEST_F(HostTest, LockKeysAndCombinationsIndicateWithTheirIconsAndSounds)
         "0x90 0x80 0 \"Num Lock\" icon=res:3001 sound=res:107",
         "0x4B 0x05 1 \"Ctrl+Shift+K\" icon=none sound=" + sound,
         "0x4C 0x05 1 \"Ctrl+Shift+L\" icon=none sound=res:106",
+        "0x4D 0x05 1 \"Ctrl+Shift+M\" icon=none sound=" + folder_ + "\\" + utf8Bytes,
         "0x91 0x80 1 \"Scroll Lock\" icon=res:4000 sound=res:106",
         "0x91 0x80 0 \"Scroll Lock\" icon=res:4001 sound=res:107",
     };
