@@ -9,6 +9,7 @@
 
 #include "host/ini_text.h"
 #include "host/settings_ini.h"
+#include "host/system_message.h"
 
 namespace tolvar {
 
@@ -17,17 +18,6 @@ namespace {
 // Larger than any settings file: a thousand keys with a name and four full
 // paths each come to about 1.5 MB.
 const LONGLONG kMaxFileBytes = 8 * 1024 * 1024;
-
-std::string SystemMessage(DWORD error)
-{
-    char text[256] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                   text, sizeof text, nullptr);
-    std::string s = text;
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ' || s.back() == '.'))
-        s.pop_back();
-    return s.empty() ? "error " + std::to_string(error) : s;
-}
 
 // A file as found at start.
 struct Found {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "host/settings_ini.h"
+#include "host/system_message.h"
 
 namespace tolvar {
 
@@ -17,17 +18,6 @@ namespace {
 // milliseconds; one that holds it longer is waited for no longer than this.
 const DWORD kInUseRetryMs = 200;
 const DWORD kInUsePauseMs = 20;
-
-std::string SystemMessage(DWORD error)
-{
-    char text[256] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                   text, sizeof text, nullptr);
-    std::string s = text;
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ' || s.back() == '.'))
-        s.pop_back();
-    return s.empty() ? "error " + std::to_string(error) : s;
-}
 
 bool IsReadOnly(const std::string &path)
 {
