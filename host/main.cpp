@@ -56,6 +56,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
                     MB_OK | MB_ICONERROR);
         return 2;
     }
+    // Every relative path from here on means the program's folder, however
+    // Tolvar was started: the options library's previews and scheme files
+    // resolve the paths it is given against the current folder too.
+    SetCurrentDirectoryW(ProgramFolderW().c_str());
     if (line.exitRunning) {
         const InstanceAnswer answer = AskRunningInstanceToExit(30000);
         WriteToConsole(answer.message);
