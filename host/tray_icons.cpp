@@ -34,6 +34,16 @@ void TrayIcons::Replace(const std::vector<Icon> &icons)
     AddAll();
 }
 
+bool TrayIcons::Show(const Icon &icon, bool known)
+{
+    // The shell answers FALSE when it does not reply in time (at logon,
+    // after resume, when busy), though it may still apply the call. So an
+    // icon it should have is modified, and added if it turns out missing;
+    // one it may lack is added, and modified if it turns out there.
+    return known ? Send(NIM_MODIFY, icon) || Send(NIM_ADD, icon)
+                 : Send(NIM_ADD, icon) || Send(NIM_MODIFY, icon);
+}
+
 void TrayIcons::Update(UINT id, HICON image, const std::string &tip)
 {
     for (size_t i = 0; i < icons_.size(); ++i) {
@@ -41,33 +51,32 @@ void TrayIcons::Update(UINT id, HICON image, const std::string &tip)
             continue;
         icons_[i].image = image;
         icons_[i].tip = tip;
-        // A modification the shell refuses means it no longer has the icon.
-        shown_[i] = (shown_[i] && Send(NIM_MODIFY, icons_[i])) || Send(NIM_ADD, icons_[i]);
+        shown_[i] = Show(icons_[i], shown_[i]);
         return;
     }
 }
 
 void TrayIcons::AddAll()
 {
-    for (size_t i = 0; i < icons_.size(); ++i) {
-        // After a shell restart the new shell has none of them; an icon it
-        // still had (a repeated announcement) is refreshed instead.
-        shown_[i] = Send(NIM_ADD, icons_[i]) || Send(NIM_MODIFY, icons_[i]);
-    }
+    // A new shell has none of them; a repeated announcement finds them
+    // there.
+    for (size_t i = 0; i < icons_.size(); ++i)
+        shown_[i] = Show(icons_[i], false);
 }
 
 void TrayIcons::AddMissing()
 {
     for (size_t i = 0; i < icons_.size(); ++i)
         if (!shown_[i])
-            shown_[i] = Send(NIM_ADD, icons_[i]);
+            shown_[i] = Show(icons_[i], false);
 }
 
 void TrayIcons::RemoveAll()
 {
+    // Also those not known to be shown: the shell may have taken them
+    // without saying so.
     for (size_t i = 0; i < icons_.size(); ++i)
-        if (shown_[i])
-            Send(NIM_DELETE, icons_[i]);
+        Send(NIM_DELETE, icons_[i]);
     icons_.clear();
     shown_.clear();
 }

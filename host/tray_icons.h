@@ -2,9 +2,11 @@
  * tray_icons.h - one notification-area icon per watched key with an icon.
  *
  * The shell may have no notification area when the program starts, or lose
- * it when it restarts: an icon that the shell did not take is remembered as
- * missing and added again when the shell announces a new taskbar
- * ("TaskbarCreated") or when its key next changes.
+ * it when it restarts, and it answers FALSE also when it was merely slow to
+ * reply: an icon not known to be shown is tried again, as an addition and
+ * then as a modification, when the shell announces a new taskbar
+ * ("TaskbarCreated"), when any key next changes, and after the session
+ * comes back (resume, unlock).
  */
 #ifndef TOLVAR_HOST_TRAY_ICONS_H
 #define TOLVAR_HOST_TRAY_ICONS_H
@@ -38,6 +40,8 @@ public:
 
 private:
     bool Send(DWORD message, const Icon &icon);
+    // Puts the icon into the notification area; known: it should be there.
+    bool Show(const Icon &icon, bool known);
     HWND window_ = nullptr;
     UINT callbackMessage_ = 0;
     std::vector<Icon> icons_;

@@ -1,6 +1,8 @@
 // fake_notification_area.cpp - a notification area that records.
 #include "fake_notification_area.h"
 
+#include <shellapi.h>
+
 #include <string.h>
 
 namespace tolvar_test {
@@ -18,6 +20,13 @@ std::string Utf16(const std::string &text)
         out += '\0';
     }
     return out;
+}
+
+// The tooltip with its terminator as the data holds it, so that
+// "Num Lock: on" is not found in a longer text.
+std::string TipInData(const std::string &tip)
+{
+    return Utf16(tip) + std::string(2, '\0');
 }
 
 template <typename T> T Field(const std::string &data, size_t offset)
@@ -43,6 +52,9 @@ bool FakeNotificationArea::Open()
         InitializeCriticalSection(&lock_);
         lockReady_ = true;
     }
+    EnterCriticalSection(&lock_);
+    held_.clear();  // a new shell holds no icons
+    LeaveCriticalSection(&lock_);
     ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     thread_ = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
     if (!thread_ || WaitForSingleObject(ready_, 60000) != WAIT_OBJECT_0 || !window_)
@@ -68,6 +80,17 @@ void FakeNotificationArea::Close()
 void FakeNotificationArea::SetAccepting(bool accepting)
 {
     InterlockedExchange(&accepting_, accepting ? 1 : 0);
+}
+
+void FakeNotificationArea::FailNextAnswer()
+{
+    InterlockedExchange(&failNextAnswer_, 1);
+}
+
+bool FakeNotificationArea::ShowAsTaskbar(const RECT &area)
+{
+    return SetWindowPos(window_, HWND_TOPMOST, area.left, area.top, area.right - area.left,
+                        area.bottom - area.top, SWP_NOACTIVATE | SWP_SHOWWINDOW) != 0;
 }
 
 bool FakeNotificationArea::Restart()
@@ -118,13 +141,22 @@ LRESULT CALLBACK FakeNotificationArea::Proc(HWND window, UINT msg, WPARAM wParam
             call.owner = reinterpret_cast<HWND>(static_cast<uintptr_t>(Field<DWORD>(call.data, 0)));
             call.id = Field<UINT>(call.data, 4);
         }
-        call.accepted = self && self->accepting_ != 0;
-        if (self) {
-            EnterCriticalSection(&self->lock_);
-            self->calls_.push_back(call);
-            LeaveCriticalSection(&self->lock_);
-        }
-        return call.accepted ? TRUE : FALSE;
+        if (!self)
+            return FALSE;
+        EnterCriticalSection(&self->lock_);
+        const std::pair<HWND, UINT> icon(call.owner, call.id);
+        const bool held = self->held_.count(icon) != 0;
+        const bool known = call.operation == NIM_MODIFY || call.operation == NIM_DELETE;
+        call.accepted = self->accepting_ != 0 && (call.operation == NIM_ADD ? !held : !known || held);
+        if (call.accepted && (call.operation == NIM_ADD || call.operation == NIM_MODIFY))
+            self->held_[icon] = call.data;
+        else if (call.accepted && call.operation == NIM_DELETE)
+            self->held_.erase(icon);
+        // Only a call that is applied uses up the failing answer.
+        call.answered = call.accepted && InterlockedExchange(&self->failNextAnswer_, 0) == 0;
+        self->calls_.push_back(call);
+        LeaveCriticalSection(&self->lock_);
+        return call.answered ? TRUE : FALSE;
     }
     case WM_CLOSE:
         DestroyWindow(window);
@@ -154,15 +186,25 @@ void FakeNotificationArea::ClearCalls()
 
 int FakeNotificationArea::Count(DWORD operation, HWND owner, const std::string &tip, bool accepted)
 {
-    // The tip with its terminator, so that "Num Lock: on" is not found in
-    // a longer text.
-    const std::string wide = Utf16(tip) + std::string(2, '\0');
+    const std::string wide = TipInData(tip);
     int n = 0;
     for (const Call &call : Calls())
         if (call.accepted == accepted && call.operation == operation && call.owner == owner &&
             call.data.find(wide) != std::string::npos)
             ++n;
     return n;
+}
+
+UINT FakeNotificationArea::IdOf(HWND owner, const std::string &tip)
+{
+    const std::string wide = TipInData(tip);
+    UINT id = 0;
+    EnterCriticalSection(&lock_);
+    for (const auto &icon : held_)
+        if (icon.first.first == owner && icon.second.find(wide) != std::string::npos)
+            id = icon.first.second;
+    LeaveCriticalSection(&lock_);
+    return id;
 }
 
 std::string FakeNotificationArea::Describe()
@@ -179,7 +221,8 @@ std::string FakeNotificationArea::Describe()
                 runs += '|';
         }
         text += "op " + std::to_string(call.operation) + " id " + std::to_string(call.id) +
-                (call.accepted ? " accepted " : " refused ") + runs.substr(0, 60) + "\n";
+                (call.accepted ? " applied" : " refused") + (call.answered ? " " : ", answered FALSE ") +
+                runs.substr(0, 60) + "\n";
     }
     return text;
 }

@@ -1,7 +1,11 @@
 // fake_notification_area.h - a stand-in for the shell's notification area,
 // so that a test sees exactly which icons a program adds and changes, can
-// refuse them as a shell without a notification area does, and can restart
-// "the shell" and announce the new taskbar ("TaskbarCreated").
+// refuse them as a shell without a notification area does, answer a call
+// with a failure that it still applies as a slow shell does, and can
+// restart "the shell" and announce the new taskbar ("TaskbarCreated").
+//
+// Like the shell, it holds the icons it took: an addition of an icon it
+// holds is refused, and so is a modification or deletion of one it lacks.
 //
 // Programs reach the notification area through Shell_NotifyIcon, which
 // sends WM_COPYDATA to the topmost window of class "Shell_TrayWnd": this
@@ -13,7 +17,9 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tolvar_test {
@@ -25,7 +31,8 @@ public:
         HWND owner;
         UINT id;
         std::string data;
-        bool accepted;
+        bool accepted;  // applied
+        bool answered;  // what the program was told
     };
 
     ~FakeNotificationArea();
@@ -33,6 +40,11 @@ public:
     void Close();
     // Whether Shell_NotifyIcon calls succeed (a shell with an area) or fail.
     void SetAccepting(bool accepting);
+    // The next call that is applied is answered with a failure, as a shell
+    // that did not reply in time.
+    void FailNextAnswer();
+    // The window shows as a taskbar over this part of the screen.
+    bool ShowAsTaskbar(const RECT &area);
     // A new shell: this area goes, a new one comes, and every top-level
     // window hears "TaskbarCreated".
     bool Restart();
@@ -42,6 +54,9 @@ public:
     // Calls of this operation from owner whose tooltip is tip, accepted or
     // refused.
     int Count(DWORD operation, HWND owner, const std::string &tip, bool accepted = true);
+    // The id of the icon of owner that the area holds with this tooltip,
+    // or 0.
+    UINT IdOf(HWND owner, const std::string &tip);
     // The calls so far, one line each, for a failure message.
     std::string Describe();
 
@@ -52,9 +67,11 @@ private:
     HANDLE ready_ = nullptr;
     HWND window_ = nullptr;
     volatile LONG accepting_ = 1;
+    volatile LONG failNextAnswer_ = 0;
     CRITICAL_SECTION lock_;
     bool lockReady_ = false;
     std::vector<Call> calls_;
+    std::map<std::pair<HWND, UINT>, std::string> held_;  // icon -> its latest data
 };
 
 } // namespace tolvar_test
