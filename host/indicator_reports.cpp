@@ -5,6 +5,7 @@
 
 #include "common/virtual_keys.h"
 #include "host/indication.h"
+#include "host/tray_icon_ids.h"
 
 namespace tolvar {
 
@@ -20,11 +21,6 @@ WPARAM PackReport(const Report &report)
     return static_cast<WPARAM>(report.keyCode & 0xFF) |
            (static_cast<WPARAM>(report.modifiers) << 8) |
            (static_cast<WPARAM>(report.state ? 1 : 0) << 16);
-}
-
-UINT TrayId(size_t key)
-{
-    return static_cast<UINT>(key + 1);
 }
 
 size_t TooltipCapacity()
@@ -68,6 +64,8 @@ void Indicator::OnReport(WPARAM packed, LPARAM number)
     // is the key's whichever entry reported it.
     if (keys.empty() && IsToggleKeyCode(keyCode))
         LockState(keyCode) = state;
+    if (IsToggleKeyCode(keyCode))
+        KeepKeyStateInStep(keyCode, state);
     for (size_t key : keys) {
         const KeySetting &setting = settings_.keys[key];
         int32_t &last = StateOf(key);
@@ -146,19 +144,20 @@ void Indicator::UpdateTrayIcon(size_t key)
 {
     const KeySetting &setting = settings_.keys[key];
     const bool on = StateOf(key) == 1;
-    tray_.Update(TrayId(key), visuals_.Get(key, on).small,
+    tray_.Update(trayIds_[key], visuals_.Get(key, on).small,
                  TooltipText(setting.name, on, TooltipCapacity()));
 }
 
 void Indicator::RefreshTray()
 {
+    trayIds_ = TrayIconIds(settings_.keys);
     std::vector<TrayIcons::Icon> icons;
     for (size_t i = 0; i < settings_.keys.size(); ++i) {
         const KeySetting &setting = settings_.keys[i];
         if (!setting.active || !setting.hasIcon)
             continue;
         const bool on = StateOf(i) == 1;
-        icons.push_back({TrayId(i), visuals_.Get(i, on).small,
+        icons.push_back({trayIds_[i], visuals_.Get(i, on).small,
                          TooltipText(setting.name, on, TooltipCapacity())});
     }
     tray_.Replace(icons);
