@@ -1,6 +1,8 @@
 // The indication display and the Caps Lock display.
 #include "host/on_screen_display.h"
 
+#include "host/display_placement.h"
+
 namespace tolvar {
 
 namespace {
@@ -48,8 +50,8 @@ bool DisplayWindow::Create(HINSTANCE instance, HWND owner, Kind kind)
         return false;
     window_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT |
                                   WS_EX_LAYERED,
-                              kClassName, "Tolvar", WS_POPUP, 0, 0, 10, 10, owner, nullptr, instance,
-                              this);
+                              kClassName, kind == kCapsLock ? "Tolvar Caps Lock" : "Tolvar", WS_POPUP, 0,
+                              0, 10, 10, owner, nullptr, instance, this);
     if (!window_)
         return false;
     SetLayeredWindowAttributes(window_, 0, 240, LWA_ALPHA);
@@ -150,27 +152,34 @@ RECT DisplayWindow::Place(SIZE size)
     MONITORINFO info;
     info.cbSize = sizeof info;
     RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (GetMonitorInfoA(monitor, &info))
-        work = info.rcWork;
-    // Some shells leave their taskbar inside the work area: stay above it.
+    // The work area as reported, but never beyond its monitor (Wine may
+    // report one that is after a change of resolution).
+    if (GetMonitorInfoA(monitor, &info) && !IntersectRect(&work, &info.rcWork, &info.rcMonitor))
+        work = info.rcMonitor;
+    // Some shells leave their taskbar inside the work area.
     HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
-    RECT bar;
-    if (taskbar && IsWindowVisible(taskbar) && GetWindowRect(taskbar, &bar) &&
-        bar.top > work.top && bar.top < work.bottom && bar.bottom >= work.bottom &&
-        bar.left <= work.left && bar.right >= work.right)
-        work.bottom = bar.top;
-    RECT r;
-    if (kind_ == kIndication) {
-        r.left = work.left + (work.right - work.left - size.cx) / 2;
-        r.top = work.bottom - size.cy - (work.bottom - work.top) / 8;
-    } else {
-        const int margin = MulDiv(12, scale100_, 100);
-        r.left = work.right - size.cx - margin;
-        r.top = work.bottom - size.cy - margin;
-    }
-    r.right = r.left + size.cx;
-    r.bottom = r.top + size.cy;
+    RECT bar = {0, 0, 0, 0};
+    const bool hasBar = taskbar && IsWindowVisible(taskbar) && GetWindowRect(taskbar, &bar);
+    const ScreenBox barBox = {bar.left, bar.top, bar.right, bar.bottom};
+    const DisplaySpot spot = kind_ == kIndication ? DisplaySpot::kCentredLow : DisplaySpot::kCorner;
+    const ScreenBox box = PlaceDisplay(spot, size.cx, size.cy, {work.left, work.top, work.right, work.bottom},
+                                       hasBar ? &barBox : nullptr, MulDiv(12, scale100_, 100));
+    RECT r = {box.left, box.top, box.right, box.bottom};
     return r;
+}
+
+void DisplayWindow::Replace()
+{
+    // After a change of resolution, work area or focused monitor, a display
+    // on screen goes where it would appear now.
+    if (!visible())
+        return;
+    const RECT place = Place(Measure());
+    RECT now;
+    if (GetWindowRect(window_, &now) && EqualRect(&now, &place))
+        return;
+    SetWindowPos(window_, HWND_TOPMOST, place.left, place.top, 0, 0,
+                 SWP_NOACTIVATE | SWP_NOSIZE);
 }
 
 void DisplayWindow::Paint(HDC dc, const RECT &area)

@@ -4,8 +4,9 @@
  * The indication display shows a key's name, its new state and its icon for
  * a moment, centred low on the monitor that has the focused window. The Caps
  * Lock display stays in the corner of that monitor for as long as Caps Lock
- * is on. Both are topmost, never take the focus, and let the mouse through
- * to whatever lies below them.
+ * is on. Both follow the screen (a new resolution, work area or focused
+ * monitor), are topmost, never take the focus, and let the mouse through to
+ * whatever lies below them.
  */
 #ifndef TOLVAR_HOST_ON_SCREEN_DISPLAY_H
 #define TOLVAR_HOST_ON_SCREEN_DISPLAY_H
@@ -28,6 +29,8 @@ public:
     // it until Hide() when ms is 0.
     void Show(const std::string &title, const std::string &detail, bool on, HICON icon, int ms);
     void Hide();
+    // Moves a display on screen to where it would appear now.
+    void Replace();
     HWND window() const { return window_; }
     bool visible() const { return window_ && IsWindowVisible(window_); }
 
