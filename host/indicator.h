@@ -12,6 +12,8 @@
  *   indicator_startup.cpp   start in the order the libraries need, stop
  *   indicator_window.cpp    window procedure, tray menu, commands
  *   indicator_reports.cpp   a report becomes an indication
+ *   indicator_resync.cpp    states and displays put right after changes
+ *                           the hook could not see
  *   options_round_trip.cpp  the options dialog's load and save callbacks
  */
 #ifndef TOLVAR_HOST_INDICATOR_H
@@ -34,6 +36,7 @@
 #include "host/report_timing.h"
 #include "host/settings.h"
 #include "host/sound_player.h"
+#include "host/state_resync.h"
 #include "host/tray_icons.h"
 
 namespace tolvar {
@@ -47,6 +50,7 @@ enum : UINT {
     kMsgOpenOptions = WM_APP + 3,  // sent by a second start
     kMsgStarted = WM_APP + 4,      // notices and the splash, once running
     kMsgCompanionEnded = WM_APP + 5,  // the 64-bit companion ended on its own
+    kMsgWindowEvent = WM_APP + 10,    // the foreground window changed or moved
 };
 
 class Indicator {
@@ -95,6 +99,11 @@ private:
     void UpdateTrayIcon(size_t key);
     void UpdateCapsLockDisplay();
 
+    // indicator_resync.cpp
+    void OnOutsideChange(unsigned changes);
+    void KeepKeyStateInStep(int32_t keyCode, int32_t reported);
+    void ResyncLockStates();
+
     // options_round_trip.cpp
     static int32_t WINAPI LoadForOptions(KeyCollection *collection, void *context);
     static int32_t WINAPI SaveFromOptions(KeyCollection *collection, void *context);
@@ -127,6 +136,8 @@ private:
     std::string optionsProblem_;
 
     TrayIcons tray_;
+    std::vector<UINT> trayIds_;  // per key
+    StateResync resync_;
     KeyVisuals visuals_;
     DisplayWindow display_;
     DisplayWindow capsLockDisplay_;

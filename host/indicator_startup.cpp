@@ -219,6 +219,7 @@ bool Indicator::StartUp()
     tray_.Init(window_, kMsgTray);
     RefreshTray();
     UpdateCapsLockDisplay();
+    resync_.Start(window_, kMsgWindowEvent);
 
     // The hooks last: from here on reports arrive, and everything they touch
     // exists. The 64-bit companion first, so that its end is watched from
@@ -255,6 +256,7 @@ void Indicator::ReleaseSharedObjects()
 {
     running_ = false;
     SaveKeptSettings();
+    resync_.Stop();
     // The hooks go before the objects they use; reports that entered just
     // before are still answered by the listener as it stops.
     companion_.Stop();

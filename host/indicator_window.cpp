@@ -38,8 +38,13 @@ LRESULT Indicator::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == taskbarCreated_ && taskbarCreated_) {
         // A new shell has a notification area without our icons.
+        OnOutsideChange(StateResync::kLockStates);
         tray_.AddAll();
         return 0;
+    }
+    if (const unsigned changes = StateResync::Classify(msg, wParam, kMsgWindowEvent)) {
+        OnOutsideChange(changes);
+        return DefWindowProcA(window_, msg, wParam, lParam);
     }
     switch (msg) {
     case kMsgReport:

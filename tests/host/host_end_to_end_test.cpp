@@ -10,6 +10,7 @@
 
 #include <string.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "support/keyboard.h"
 #include "support/polling.h"
 #include "support/tolvar_program.h"
+#include "support/unseen_keys.h"
 
 using namespace tolvar_test;
 
@@ -125,6 +127,27 @@ bool Contains(const std::string &text, const std::string &part)
 {
     return text.find(part) != std::string::npos;
 }
+
+// A message handled by the program's window before this returns.
+bool Deliver(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, msg, wParam, lParam, SMTO_NORMAL, kWaitMs, &result) != 0;
+}
+
+std::string Tip(const char *key, bool on)
+{
+    return std::string(key) + (on ? ": on" : ": off");
+}
+
+// The on-screen displays, by their window names: visible, and where.
+bool DisplayShown(const char *name, RECT *place = nullptr)
+{
+    HWND display = FindWindowA("TolvarDisplay", name);
+    return display && IsWindowVisible(display) && (!place || GetWindowRect(display, place));
+}
+const char kIndicationDisplay[] = "Tolvar";
+const char kCapsLockDisplay[] = "Tolvar Caps Lock";
 
 DWORD WINAPI ReadToggle(void *vk)
 {
@@ -929,5 +952,167 @@ TEST_F(HostTest, StartsIndicatesAndSavesInAFolderNamedInAnyLanguage)
         ASSERT_TRUE(program.Exit(&code));
         EXPECT_EQ(0u, code);
         LockKeysOff();
+    }
+}
+
+TEST_F(HostTest, LockStatesChangedOutOfTheHooksSightAreShownAtTheNextSystemNotice)
+{
+    FakeNotificationArea area;
+    ASSERT_TRUE(area.Open());
+    ASSERT_TRUE(WriteFileBytes(ini_, Ini(DefaultKeys(), "CapsLockDisplay=1\r\nDisplayMilliseconds=10000\r\n")));
+    ASSERT_TRUE(StartTolvar(program_));
+    const HWND owner = program_.Window();
+    KeyWindow other;  // the window another program brings to the front
+    ASSERT_TRUE(other.Open());
+    const UINT kSessionChange = 0x02B1;  // WM_WTSSESSION_CHANGE
+    const WPARAM kSessionUnlock = 0x8, kRemoteConnect = 0x3;
+    const struct {
+        const char *what;
+        std::function<bool()> notice;
+    } rows[] = {
+        {"session unlocked", [&] { return Deliver(owner, kSessionChange, kSessionUnlock, 1); }},
+        {"remote session connected", [&] { return Deliver(owner, kSessionChange, kRemoteConnect, 1); }},
+        {"resumed from sleep", [&] { return Deliver(owner, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0); }},
+        {"display changed", [&] { return Deliver(owner, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024)); }},
+        // Windows raises the event whenever another window comes to the
+        // front; Wine 8 does not, so the test raises it as the system would.
+        {"another window activated",
+         [&] {
+             if (!BringToFront(other.window(), nullptr, kWaitMs))
+                 return false;
+             NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, other.window(), OBJID_WINDOW, CHILDID_SELF);
+             return true;
+         }},
+        {"shell restarted", [&] { return area.Restart(); }},
+    };
+    int row = 0;
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.what);
+        // Caps Lock changes every time, Scroll Lock every other time, both
+        // unseen by the hook.
+        ASSERT_TRUE(TapUnseen(*g_keys, VK_CAPITAL));
+        if (row++ % 2 == 0) {
+            ASSERT_TRUE(TapUnseen(*g_keys, VK_SCROLL));
+        }
+        const bool caps = g_keys->Toggled(VK_CAPITAL), scroll = g_keys->Toggled(VK_SCROLL);
+        EXPECT_EQ(0u, area.IdOf(owner, Tip("Caps Lock", caps))) << "before the notice";
+        ASSERT_TRUE(r.notice());
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                return area.IdOf(owner, Tip("Caps Lock", caps)) && area.IdOf(owner, Tip("Scroll Lock", scroll)) &&
+                       area.IdOf(owner, "Num Lock: off") && DisplayShown(kCapsLockDisplay) == caps;
+            },
+            kWaitMs))
+            << area.Describe();
+        // Put right quietly: no indication, no sound, no display.
+        EXPECT_TRUE(LogLines(log_).empty());
+        EXPECT_FALSE(DisplayShown(kIndicationDisplay));
+    }
+}
+
+TEST_F(HostTest, AnIconTheShellTookWhileAnsweringFailureKeepsFollowingItsKey)
+{
+    FakeNotificationArea area;
+    ASSERT_TRUE(area.Open());
+    ASSERT_TRUE(WriteFileBytes(ini_, Ini(DefaultKeys())));
+    ASSERT_TRUE(StartTolvar(program_));
+    const HWND owner = program_.Window();
+    const UINT caps = area.IdOf(owner, "Caps Lock: off");
+    ASSERT_NE(0u, caps) << area.Describe();
+    const struct {
+        const char *what;
+        bool addedLate;  // the shell had no notification area at first
+    } rows[] = {{"a change", false}, {"an icon added late", true}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.what);
+        if (r.addedLate) {
+            area.ClearCalls();
+            area.SetAccepting(false);
+            ASSERT_TRUE(area.Restart());
+            // The last icon the new shell refused.
+            ASSERT_TRUE(WaitFor([&] { return area.Count(NIM_MODIFY, owner, "Scroll Lock: off", false) == 1; }, kWaitMs))
+                << area.Describe();
+        }
+        area.FailNextAnswer();
+        area.SetAccepting(true);
+        for (int tap = 0; tap < 2; ++tap) {
+            g_keys->Tap(VK_CAPITAL);
+            const std::string tip = Tip("Caps Lock", g_keys->Toggled(VK_CAPITAL));
+            EXPECT_TRUE(WaitFor([&] { return area.IdOf(owner, tip) == caps; }, kWaitMs)) << tip << "\n" << area.Describe();
+        }
+    }
+}
+
+TEST_F(HostTest, EachKeyKeepsItsTrayIconWhenTheKeysAreReorderedOrDeleted)
+{
+    FakeNotificationArea area;
+    ASSERT_TRUE(area.Open());
+    const std::vector<Key> keys = DefaultKeys();
+    ASSERT_TRUE(WriteFileBytes(ini_, Ini(keys)));
+    ASSERT_TRUE(StartTolvar(program_));
+    const UINT caps = area.IdOf(program_.Window(), "Caps Lock: off");
+    const UINT scroll = area.IdOf(program_.Window(), "Scroll Lock: off");
+    ASSERT_TRUE(caps && scroll) << area.Describe();
+    DWORD code = 1;
+    ASSERT_TRUE(program_.Exit(&code));
+
+    // Scroll Lock first, Num Lock gone: the shell keeps its choices for an
+    // icon under the icon's id.
+    ASSERT_TRUE(WriteFileBytes(ini_, Ini({keys[2], keys[0]})));
+    ASSERT_TRUE(StartTolvar(program_));
+    EXPECT_EQ(scroll, area.IdOf(program_.Window(), "Scroll Lock: off")) << area.Describe();
+    EXPECT_EQ(caps, area.IdOf(program_.Window(), "Caps Lock: off")) << area.Describe();
+}
+
+TEST_F(HostTest, TheCapsLockDisplayFollowsTheScreen)
+{
+    FakeNotificationArea area;
+    ASSERT_TRUE(area.Open());
+    ASSERT_TRUE(WriteFileBytes(ini_, Ini(DefaultKeys(), "CapsLockDisplay=1\r\nOnScreenDisplay=0\r\n")));
+    ASSERT_TRUE(StartTolvar(program_));
+    const HWND owner = program_.Window();
+    g_keys->Tap(VK_CAPITAL);
+    ASSERT_TRUE(WaitFor([] { return DisplayShown(kCapsLockDisplay); }, kWaitMs));
+    struct ScreenBack {
+        ~ScreenBack() { ChangeDisplaySettingsA(nullptr, 0); }
+    } back;
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    const RECT aboveBar = {0, 0, width, height - 100};
+    const struct {
+        const char *what;
+        std::function<bool()> change;
+        RECT area;  // the display sits in its bottom right quarter
+    } rows[] = {
+        {"a taskbar inside the work area",
+         [&] {
+             return area.ShowAsTaskbar({0, height - 100, width, height}) &&
+                    Deliver(owner, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+         },
+         aboveBar},
+        {"a smaller resolution",
+         [] {
+             DEVMODEA mode = {};
+             mode.dmSize = sizeof mode;
+             mode.dmPelsWidth = 800;
+             mode.dmPelsHeight = 600;
+             mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+             return ChangeDisplaySettingsA(&mode, 0) == DISP_CHANGE_SUCCESSFUL;
+         },
+         {0, 0, 800, 600}},
+        {"the resolution back", [] { return ChangeDisplaySettingsA(nullptr, 0) == DISP_CHANGE_SUCCESSFUL; }, aboveBar},
+    };
+    RECT place = {};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.what);
+        ASSERT_TRUE(r.change());
+        const RECT a = r.area;
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                return DisplayShown(kCapsLockDisplay, &place) && place.left >= a.left && place.top >= a.top &&
+                       place.right <= a.right && place.bottom <= a.bottom &&
+                       place.right > a.right - (a.right - a.left) / 4 && place.bottom > a.bottom - (a.bottom - a.top) / 4;
+            },
+            kWaitMs))
+            << place.left << "," << place.top << " " << place.right << "," << place.bottom;
     }
 }

@@ -6,15 +6,18 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 
 #include "host/command_line.h"
+#include "host/display_placement.h"
 #include "host/indication.h"
 #include "host/ini_text.h"
 #include "host/leftover_files.h"
 #include "host/media_path.h"
 #include "host/settings.h"
 #include "host/settings_ini.h"
+#include "host/tray_icon_ids.h"
 
 using namespace tolvar;
 
@@ -504,6 +507,62 @@ TEST(Indication, LogLineAndTooltip)
     EXPECT_EQ("Caps Lock: on", TooltipText("Caps Lock", true, 128));
     EXPECT_EQ("Caps: off", TooltipText("Caps Lock", false, 10));
     EXPECT_EQ("", TooltipText("Caps Lock", false, 5));
+}
+
+TEST(TrayIcons, EveryKeyKeepsItsOwnIdWhereverItStandsInTheList)
+{
+    // Every key a settings file can hold has an id of its own, never 0.
+    std::set<uint32_t> ids;
+    for (int32_t code = 1; code <= 255; ++code)
+        for (int modifiers = 0; modifiers <= 255; ++modifiers) {
+            const uint32_t id = TrayIconId(code, static_cast<uint8_t>(modifiers), 0);
+            EXPECT_NE(0u, id);
+            ids.insert(id);
+        }
+    EXPECT_EQ(255u * 256u, ids.size());
+
+    // Reordered, with a key deleted and one added, the others keep theirs; a
+    // key held twice gets a second id, different from every other key's.
+    Settings s = Sample();
+    const std::vector<uint32_t> before = TrayIconIds(s.keys);
+    std::vector<KeySetting> after = {s.keys[3], s.keys[2], s.keys[0], s.keys[0]};
+    after.push_back(KeySetting());
+    after.back().keyCode = 'J';
+    const std::vector<uint32_t> now = TrayIconIds(after);
+    EXPECT_EQ(before[3], now[0]);
+    EXPECT_EQ(before[2], now[1]);
+    EXPECT_EQ(before[0], now[2]);
+    EXPECT_EQ(5u, std::set<uint32_t>(now.begin(), now.end()).size());
+    EXPECT_EQ(0u, std::set<uint32_t>(before.begin(), before.end()).count(now[3]));
+}
+
+TEST(DisplayPlacement, InsideTheWorkAreaOfItsMonitorAboveATaskbar)
+{
+    const ScreenBox primary = {0, 0, 1280, 984};        // taskbar below, outside
+    const ScreenBox left = {-1920, -200, 0, 880};       // a monitor left of it
+    const ScreenBox bar = {0, 944, 1280, 984};          // a taskbar inside
+    const ScreenBox otherBar = {-1920, 840, 0, 880};    // on the other monitor
+    struct Case {
+        const char *what;
+        DisplaySpot spot;
+        int width, height;
+        ScreenBox work;
+        const ScreenBox *taskbar;
+        ScreenBox expected;
+    } const cases[] = {
+        {"corner", DisplaySpot::kCorner, 200, 40, primary, nullptr, {1068, 932, 1268, 972}},
+        {"corner, left monitor", DisplaySpot::kCorner, 200, 40, left, nullptr, {-212, 828, -12, 868}},
+        {"corner above taskbar", DisplaySpot::kCorner, 200, 40, primary, &bar, {1068, 892, 1268, 932}},
+        {"other monitor's taskbar", DisplaySpot::kCorner, 200, 40, primary, &otherBar, {1068, 932, 1268, 972}},
+        {"centred low", DisplaySpot::kCentredLow, 300, 80, primary, nullptr, {490, 781, 790, 861}},
+        {"larger than the screen", DisplaySpot::kCorner, 700, 500, {0, 0, 640, 480}, nullptr, {0, 0, 700, 500}},
+        {"wider, after a shrink", DisplaySpot::kCentredLow, 900, 80, {0, 0, 800, 600}, nullptr, {0, 445, 900, 525}},
+    };
+    for (const Case &c : cases) {
+        const ScreenBox box = PlaceDisplay(c.spot, c.width, c.height, c.work, c.taskbar, 12);
+        EXPECT_TRUE(box == c.expected) << c.what << ": " << box.left << "," << box.top << " " << box.right
+                                       << "," << box.bottom;
+    }
 }
 
 TEST(CommandLine, Switches)
