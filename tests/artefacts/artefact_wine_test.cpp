@@ -148,28 +148,41 @@ bool WaitForProcessTree(HANDLE process, DWORD id)
     return ended;
 }
 
+std::wstring Wide(const std::string &text)
+{
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                                    static_cast<int>(wide.size())));
+    return wide;
+}
+
 // Runs a command line to the end of its process tree; the exit code of its
 // first process, or STILL_ACTIVE when the time ran out.
-DWORD RunProcessTree(const std::string &commandLine)
+DWORD RunProcessTree(const std::wstring &commandLine)
 {
-    STARTUPINFOA si = {};
+    STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi)) {
-        ADD_FAILURE() << "cannot start " << commandLine << ", error " << GetLastError();
+        ADD_FAILURE() << "cannot start a program, error " << GetLastError();
         return STILL_ACTIVE;
     }
     DWORD code = STILL_ACTIVE;
     if (WaitForProcessTree(pi.hProcess, pi.dwProcessId))
         GetExitCodeProcess(pi.hProcess, &code);
     else
-        ADD_FAILURE() << commandLine << " did not end with all it started";
+        ADD_FAILURE() << "a program did not end with all it started";
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return code;
+}
+
+DWORD RunProcessTree(const std::string &commandLine)
+{
+    return RunProcessTree(Wide(commandLine));
 }
 
 DWORD Install(const std::string &folder)
@@ -265,7 +278,7 @@ private:
 // Starts the program as a user would (with an indication log), presses Caps
 // Lock twice with real key events typed into the target and sees it indicated
 // on, then off; ends the program the way a second start with --exit does.
-void ExpectCapsLockIndicated(const KeyTarget &target, const std::string &program,
+void ExpectCapsLockIndicated(const KeyTarget &target, const std::wstring &program,
                              const std::string &name)
 {
     const std::string runDir = Env("TOLVAR_RUN_DIR");
@@ -273,9 +286,9 @@ void ExpectCapsLockIndicated(const KeyTarget &target, const std::string &program
     DeleteFileA(log.c_str());
     ASSERT_FALSE(HookInstalled()) << "another host owns the channel";
     tolvar_test::ChildProcess tolvar;
-    ASSERT_TRUE(tolvar.Start("\"" + program + "\" --no-splash --log \"" + log + "\"",
+    ASSERT_TRUE(tolvar.Start(L"\"" + program + L"\" --no-splash --log \"" + Wide(log) + L"\"",
                              runDir + "\\" + name + ".out"));
-    ASSERT_TRUE(WaitFor(HookInstalled, kWaitMs)) << program << " installed no hook";
+    ASSERT_TRUE(WaitFor(HookInstalled, kWaitMs)) << name << ": no hook installed";
     ASSERT_TRUE(WaitFor(CompanionHookInstalledWhereNeeded, kWaitMs)) << "no 64-bit companion";
 
     ASSERT_TRUE(target.Focus());
@@ -287,8 +300,8 @@ void ExpectCapsLockIndicated(const KeyTarget &target, const std::string &program
     EXPECT_TRUE(WaitFor([&] { return CapsLockShows(log, 0); }, kWaitMs))
         << "Caps Lock off was not indicated; log:\n" << ReadFileBytes(log);
 
-    EXPECT_EQ(0u, RunProcessTree("\"" + program + "\" --exit"));
-    EXPECT_EQ(0u, tolvar.WaitForExit(kWaitMs)) << program << " did not exit cleanly";
+    EXPECT_EQ(0u, RunProcessTree(L"\"" + program + L"\" --exit"));
+    EXPECT_EQ(0u, tolvar.WaitForExit(kWaitMs)) << name << ": Tolvar did not exit cleanly";
 }
 
 // The files every Tolvar folder holds, as the package lays them out.
@@ -310,7 +323,7 @@ TEST(UnpackedZip, RunsFromItsFolderAndIndicatesCapsLock)
             << folder;
     KeyTarget target;
     ASSERT_TRUE(target.Start());
-    ExpectCapsLockIndicated(target, app + "\\Tolvar.exe", "zip");
+    ExpectCapsLockIndicated(target, Wide(app + "\\Tolvar.exe"), "zip");
     EXPECT_TRUE(target.Close());
 }
 
@@ -347,7 +360,7 @@ TEST(Installer, InstallsForTheUserIndicatesAndUninstallsKeepingTheSettings)
     // Started from the Start menu, Tolvar runs in its own folder.
     EXPECT_EQ(dir, ShortcutWorkingFolder(menuEntry));
 
-    ExpectCapsLockIndicated(target, dir + "\\Tolvar.exe", "installed");
+    ExpectCapsLockIndicated(target, Wide(dir + "\\Tolvar.exe"), "installed");
     ASSERT_TRUE(target.Close());
 
     // Installed again over a running Tolvar, as an update is: setup ends it
@@ -390,6 +403,26 @@ TEST(Installer, InstallsForTheUserIndicatesAndUninstallsKeepingTheSettings)
     EXPECT_FALSE(KeyExists(kUninstallKey));
     EXPECT_TRUE(FileExists(settings)) << "the settings were removed";
     EXPECT_TRUE(FileExists(unpacked)) << "the content unpacked from schemes was removed";
+}
+
+// In a folder named with letters that the system's ANSI code page lacks, as
+// a user's profile may be named: installed, indicating, uninstalled.
+TEST(Installer, InstallsAndRunsInAFolderNamedInAnyLanguage)
+{
+    const std::wstring name = L"\x0414\x043C\x0438\x0442\x0440\x0438\x0439";  // Дмитрий
+    BOOL lossy = FALSE;
+    char ansi[32];
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.c_str(), -1, ansi, sizeof ansi, nullptr, &lossy);
+    ASSERT_TRUE(lossy) << "this test needs an ANSI code page without Cyrillic letters, such as 1252";
+    KeyTarget target;
+    ASSERT_TRUE(target.Start());
+    const std::wstring dir = Wide(Folder(CSIDL_PERSONAL)) + L"\\" + name + L"\\Tolvar";
+    ASSERT_EQ(0u, RunProcessTree(L"\"" + Wide(Env("TOLVAR_SETUP")) + L"\" /S /D=" + dir));
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((dir + L"\\TolvarEx.dll").c_str()));
+    ExpectCapsLockIndicated(target, dir + L"\\Tolvar.exe", "any-language");
+    ASSERT_TRUE(target.Close());
+    EXPECT_EQ(0u, RunProcessTree(L"\"" + dir + L"\\uninstall.exe\" /S"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((dir + L"\\Tolvar.exe").c_str()));
 }
 
 // ---- the user's things --------------------------------------------------------

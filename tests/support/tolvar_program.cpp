@@ -55,6 +55,34 @@ std::string TestBinFolder()
     return s.substr(0, s.rfind('\\'));
 }
 
+namespace {
+
+// Deletes everything below folder; what cannot go (a library still mapped
+// into a process) stays.
+void EmptyFolder(const std::wstring &folder)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        const std::wstring path = folder + L"\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            EmptyFolder(path);
+            RemoveDirectoryW(path.c_str());
+        } else {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path.c_str());
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+}  // namespace
+
 std::string FreshFolder(const std::string &name)
 {
     // A folder name of its own for every call: a hook library copied into
@@ -66,16 +94,11 @@ std::string FreshFolder(const std::string &name)
                                std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++calls);
     CreateDirectoryA((TestBinFolder() + "\\host-tests").c_str(), nullptr);
     CreateDirectoryA(folder.c_str(), nullptr);
-    // What an earlier run whose process had the same id left there.
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileA((folder + "\\" + found.cFileName).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
+    // What an earlier run whose process had the same id left there, folders
+    // named in any language included.
+    wchar_t wide[MAX_PATH];
+    if (MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide, MAX_PATH) > 0)
+        EmptyFolder(wide);
     return folder;
 }
 
