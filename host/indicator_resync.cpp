@@ -27,6 +27,11 @@ void Indicator::KeepKeyStateInStep(int32_t keyCode, int32_t reported)
     // and that this thread never saw off, would read as off for ever. So
     // after each report this thread's state of the key is what the hook
     // saw, and the resync afterwards reads the key right.
+    // Keys typed into this thread's own windows (the options, the demo)
+    // keep its state by themselves: setting it there fights the input the
+    // thread is handling, and under Wine stops further key events.
+    if (GetWindowThreadProcessId(GetForegroundWindow(), nullptr) == GetCurrentThreadId())
+        return;
     if ((GetKeyState(keyCode) & 1) == reported)
         return;
     BYTE keys[256];

@@ -1129,3 +1129,16 @@ TEST_F(HostTest, TheCapsLockDisplayFollowsTheScreen)
             << place.left << "," << place.top << " " << place.right << "," << place.bottom;
     }
 }
+
+// The demo presses the lock keys into Tolvar's own window: keys typed into
+// its own thread are indicated like any other, on and off, and the demo ends
+// with success.
+TEST_F(HostTest, TheDemoIndicatesKeysTypedIntoTolvarsOwnWindow)
+{
+    ASSERT_TRUE(WriteFileBytes(ini_, Ini(DefaultKeys())));
+    ASSERT_TRUE(program_.Start(exe_, {"--demo", "--no-splash", "--settings", ini_, "--log", log_}));
+    DWORD code = 1;
+    ASSERT_TRUE(program_.WaitExit(&code));
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(6u, LogLines(log_).size()) << ReadFileBytes(log_);
+}
