@@ -21,6 +21,7 @@
 #include "support/companion_hook.h"
 #include "support/keyboard.h"
 #include "support/polling.h"
+#include "support/shortcut_link.h"
 #include "options/resources/resource_ids.h"
 #include "support/tolvar_program.h"
 #include "tolvar/tolvar_host.h"
@@ -89,30 +90,6 @@ DWORD RegistryNumber(const char *key, const char *value)
                    ERROR_SUCCESS
                ? data
                : 0xFFFFFFFF;
-}
-
-// The folder a shortcut starts its program in.
-std::string ShortcutWorkingFolder(const std::string &path)
-{
-    std::string folder = "<unreadable>";
-    CoInitialize(nullptr);
-    IShellLinkA *link = nullptr;
-    IPersistFile *file = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void **>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
-        wchar_t wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-        char text[MAX_PATH] = "";
-        if (SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH)))
-            folder = text;
-    }
-    if (file)
-        file->Release();
-    if (link)
-        link->Release();
-    CoUninitialize();
-    return folder;
 }
 
 bool KeyExists(const char *key)
@@ -358,7 +335,7 @@ TEST(Installer, InstallsForTheUserIndicatesAndUninstallsKeepingTheSettings)
     const DWORD kib = RegistryNumber(kUninstallKey, "EstimatedSize");
     EXPECT_TRUE(kib > 1000 && kib < 20000) << kib;
     // Started from the Start menu, Tolvar runs in its own folder.
-    EXPECT_EQ(dir, ShortcutWorkingFolder(menuEntry));
+    EXPECT_EQ(dir, tolvar_test::ReadLink(menuEntry).workingFolder);
 
     ExpectCapsLockIndicated(target, Wide(dir + "\\Tolvar.exe"), "installed");
     ASSERT_TRUE(target.Close());

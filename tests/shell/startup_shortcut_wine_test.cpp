@@ -16,8 +16,12 @@
 
 #include "options/shell/startup_shortcut.h"
 #include "support/import_patch.h"
+#include "support/shortcut_link.h"
 
 namespace {
+
+using tolvar_test::LinkSettings;
+using tolvar_test::ReadLink;
 
 std::string Narrow(const wchar_t *wide)
 {
@@ -123,48 +127,6 @@ bool ComIsUninitialised()
     if (SUCCEEDED(result))
         CoUninitialize();
     return result == S_OK;
-}
-
-struct LinkSettings {
-    bool loaded = false;
-    std::string target, workingFolder, arguments, description;
-    int showCommand = -1;
-};
-
-LinkSettings ReadLink(const std::string &path)
-{
-    LinkSettings settings;
-    CoInitialize(nullptr);
-    IShellLinkA *link = nullptr;
-    IPersistFile *file = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void **>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
-        wchar_t wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-        if (SUCCEEDED(file->Load(wide, STGM_READ))) {
-            settings.loaded = true;
-            char text[MAX_PATH] = "";
-            link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
-            settings.target = text;
-            text[0] = '\0';
-            link->GetWorkingDirectory(text, MAX_PATH);
-            settings.workingFolder = text;
-            text[0] = '\0';
-            link->GetArguments(text, MAX_PATH);
-            settings.arguments = text;
-            text[0] = '\0';
-            link->GetDescription(text, MAX_PATH);
-            settings.description = text;
-            link->GetShowCmd(&settings.showCommand);
-        }
-    }
-    if (file)
-        file->Release();
-    if (link)
-        link->Release();
-    CoUninitialize();
-    return settings;
 }
 
 class StartupShortcut : public ::testing::Test {
