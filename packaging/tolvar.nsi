@@ -43,7 +43,7 @@ SetDateSave off
 !define RUNONCE_KEY "Software\Microsoft\Windows\CurrentVersion\RunOnce"
 !define DEFAULT_DIR "$LOCALAPPDATA\Programs\${PRODUCT}"
 ; The object by which the running program keeps itself to one instance per
-; session (host/single_instance.cpp).
+; session (host/app/single_instance.cpp).
 !define INSTANCE_MUTEX "Local\Tolvar.Indicator.Instance"
 ; Held by the 64-bit companion while it runs (hook/companion/companion_protocol.h);
 ; it ends with the program, a moment after it.

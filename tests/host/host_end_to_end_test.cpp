@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "host/single_instance.h"
+#include "host/app/single_instance.h"
 #include "options/resources/resource_ids.h"
 #include "support/fake_notification_area.h"
 #include "support/foreign_object.h"

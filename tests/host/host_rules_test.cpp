@@ -9,15 +9,15 @@
 #include <set>
 #include <string>
 
-#include "host/command_line.h"
-#include "host/display_placement.h"
-#include "host/indication.h"
-#include "host/ini_text.h"
-#include "host/leftover_files.h"
-#include "host/media_path.h"
-#include "host/settings.h"
-#include "host/settings_ini.h"
-#include "host/tray_icon_ids.h"
+#include "host/app/command_line.h"
+#include "host/display/display_placement.h"
+#include "host/display/indication.h"
+#include "host/settings/ini_text.h"
+#include "host/app/leftover_files.h"
+#include "host/settings/media_path.h"
+#include "host/settings/settings.h"
+#include "host/settings/settings_ini.h"
+#include "host/tray/tray_icon_ids.h"
 
 using namespace tolvar;
 
@@ -59,8 +59,25 @@ Settings Sample()
     s.beepOnly = true;
     s.numLockOn = true;
     s.showDisplay = false;
-    s.capsLockDisplay = true;
     s.displayMs = 2500;
+    s.display.stays[0] = Stays::kWhileOn;
+    s.display.stays[1] = Stays::kWhileOff;
+    s.display.monitor = MonitorChoice::kAll;
+    s.display.anchor = Anchor::kTopRight;
+    s.display.offsetXPercent = -kMaxOffsetPercent;
+    s.display.offsetYPercent = 7;
+    s.display.dragged = true;
+    s.display.places = {{"1280x1024+0+0 1280x1024+1280+0", 0, kPlaceScale}, {"800x600+0+0", 5000, 1}};
+    s.display.untilNextKey = true;
+    s.display.size = DisplaySize::kLarge;
+    s.display.opacityPercent = kMinOpacityPercent;
+    s.display.theme = ThemeChoice::kLight;
+    s.display.fade = false;
+    s.display.hideInFullScreen = false;
+    s.display.announce = true;
+    s.display.splash = false;
+    s.display.stackCorner = Anchor::kTopLeft;
+    s.keys[2].shown = {false, true, true, false, TrayShow::kWhileOn};
     s.keys[0].iconOnPath = "C:\\Icons\\caps on.ico";
     s.keys[1].active = false;
     KeySetting combo;
@@ -69,6 +86,7 @@ Settings Sample()
     combo.name = std::string(kMaxKeyNameLength - 2, 'n') + "\"q";  // longest, with a quote
     combo.soundOnPath = " \"C:\\a b\\x.wav\" ";                      // blanks and quotes kept
     combo.soundOffPath = std::string(kMaxPathLength, 'p');
+    combo.shown.tray = TrayShow::kNever;
     s.keys.push_back(combo);
     return s;
 }
@@ -186,6 +204,12 @@ TEST(SettingsFile, MissingOptionalValuesTakeTheirDefaults)
     expected.keys.resize(1);
     expected.keys[0].keyCode = 20;
     EXPECT_TRUE(read == expected);
+
+    // A file from before the Display window: its Caps Lock display stays.
+    profile.values["Tolvar"]["CapsLockDisplay"] = "1";
+    ASSERT_TRUE(SettingsFromProfile(profile, &read, &problem)) << problem;
+    EXPECT_EQ(Stays::kWhileOn, read.display.stays[0]);
+    EXPECT_EQ(std::vector<int32_t>{0x14}, TrackedLockKeys(read));
 }
 
 TEST(SettingsFile, AFileThisProgramCouldNotHaveWrittenIsUnreadable)
@@ -208,6 +232,14 @@ TEST(SettingsFile, AFileThisProgramCouldNotHaveWrittenIsUnreadable)
          "DisplayMilliseconds"},
         {"display too long", [](FakeProfile &p) { p.values["Tolvar"]["DisplayMilliseconds"] = "10001"; },
          "DisplayMilliseconds"},
+        {"stays not a choice", [](FakeProfile &p) { p.values["Tolvar"]["NumLockDisplay"] = "3"; }, "NumLockDisplay"},
+        {"offset too far", [](FakeProfile &p) { p.values["Display"]["OffsetX"] = "-51"; }, "[Display] OffsetX"},
+        {"offset not a number", [](FakeProfile &p) { p.values["Display"]["OffsetY"] = "--1"; }, "OffsetY"},
+        {"opacity too low", [](FakeProfile &p) { p.values["Display"]["Opacity"] = "29"; }, "Opacity"},
+        {"stack not in a corner", [](FakeProfile &p) { p.values["Display"]["StackCorner"] = "7"; }, "StackCorner"},
+        {"too many places", [](FakeProfile &p) { p.values["Display"]["Places"] = "9"; }, "Places"},
+        {"place missing its own", [](FakeProfile &p) { p.values["Display"]["Places"] = "1"; p.values["Display"]["Place1X"] = "10001"; }, "Place1X"},
+        {"tray not a choice", [](FakeProfile &p) { p.values["Key1"]["Tray"] = "3"; }, "[Key1] Tray"},
         {"key section gone", [](FakeProfile &p) { p.values.erase("Key3"); }, "[Key3] Code is missing"},
         {"key code 0", [](FakeProfile &p) { p.values["Key1"]["Code"] = "0"; }, "[Key1] Code"},
         {"key code 256", [](FakeProfile &p) { p.values["Key1"]["Code"] = "0x100"; }, "[Key1] Code"},
@@ -241,6 +273,22 @@ TEST(SettingsFile, KeysBeyondThoseTheProgramKeepsAreCountedNotRead)
     EXPECT_EQ(2u, leftOut);
     many.keys.resize(kMaxKeys);
     EXPECT_TRUE(read == many);
+}
+
+TEST(Settings, KeysBackFromTheOptionsDialogKeepTheirOwnChoices)
+{
+    Settings before = DefaultSettings();
+    before.keys[1].shown.tray = TrayShow::kNever;  // Num Lock
+    before.keys[0].shown.displayOff = false;      // Caps Lock
+    Settings after = DefaultSettings();
+    after.keys.erase(after.keys.begin());     // Caps Lock removed ...
+    after.keys.push_back(after.keys[0]);      // ... a second Num Lock added
+    after.keys[0].shown.soundOn = false;      // what the dialog cannot know is not taken
+    CarryKeyDisplays(before, &after);
+    EXPECT_EQ(TrayShow::kNever, after.keys[0].shown.tray);
+    EXPECT_TRUE(after.keys[0].shown.soundOn);
+    EXPECT_TRUE(after.keys[1].shown == KeyDisplay()) << "Scroll Lock";
+    EXPECT_TRUE(after.keys[2].shown == KeyDisplay()) << "the new Num Lock";
 }
 
 TEST(SettingsFile, AFileKeptAsideGetsANameOfItsOwn)
@@ -281,8 +329,9 @@ TEST(MediaPaths, RelativePathsMeanFilesBesideTheProgram)
 TEST(KeyRecords, KeyItemsCarryEveryFieldAndStayInsideTheirFields)
 {
     const Settings s = Sample();
-    for (const KeySetting &key : s.keys) {
+    for (KeySetting key : s.keys) {
         const KeyItem item = ToKeyItem(key);
+        key.shown = KeyDisplay();  // the program's own, not the record's
         EXPECT_TRUE(FromKeyItem(item) == key) << key.name;
     }
     KeySetting tooLong;
@@ -378,7 +427,7 @@ TEST(KeyTable, ActiveKeysInOrderWithCapsLockFollowedWhenAsked)
             key.modifiers = k.second;
             s.keys.push_back(key);
         }
-        const auto table = BuildKeyTable(s, c.capacity, c.track);
+        const auto table = BuildKeyTable(s, c.capacity, c.track ? std::vector<int32_t>{0x14} : std::vector<int32_t>{});
         ASSERT_EQ(c.table.size(), table.size()) << c.what;
         for (size_t i = 0; i < table.size(); ++i) {
             EXPECT_EQ(c.table[i].first, int32_t(table[i].keyCode)) << c.what << " #" << i;
@@ -387,7 +436,9 @@ TEST(KeyTable, ActiveKeysInOrderWithCapsLockFollowedWhenAsked)
     }
     Settings s = DefaultSettings();
     s.keys[0].active = false;
-    EXPECT_EQ(2u, BuildKeyTable(s, 10, false).size());
+    EXPECT_EQ(2u, BuildKeyTable(s, 10, {}).size());
+    // Caps Lock not watched any more, Num Lock watched: only Caps is added.
+    EXPECT_EQ(3u, BuildKeyTable(s, 10, {0x14, 0x90}).size());
     EXPECT_EQ(-1, FindReportedKey(s, 0x14, 0x80)) << "an inactive key reports nothing";
     EXPECT_EQ(1, FindReportedKey(s, 0x90, 0x80));
     EXPECT_EQ(-1, FindReportedKey(s, 0x90, 0x00)) << "modifiers are part of the key";

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "host/settings_file.h"
-#include "host/settings_ini.h"
+#include "host/settings/settings_file.h"
+#include "host/settings/settings_ini.h"
 #include "support/tolvar_program.h"
 
 using namespace tolvar;

@@ -1,0 +1,53 @@
+// The switches of Tolvar.exe.
+#include "host/app/command_line.h"
+
+namespace tolvar {
+
+bool ParseCommandLine(const std::vector<std::string> &args, CommandLine *out, std::string *error)
+{
+    CommandLine line;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        std::string *value = nullptr;
+        if (arg == "--settings")
+            value = &line.settingsPath;
+        else if (arg == "--log")
+            value = &line.logPath;
+        else if (arg == "--timing")
+            value = &line.timingPath;
+        else if (arg == "--no-splash")
+            line.splash = false;
+        else if (arg == "--demo")
+            line.demo = true;
+        else if (arg == "--exit")
+            line.exitRunning = true;
+        else {
+            *error = "Unknown argument: " + arg;
+            return false;
+        }
+        if (value) {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                *error = arg + " needs a file name.";
+                return false;
+            }
+            *value = args[++i];
+        }
+    }
+    *out = line;
+    return true;
+}
+
+const char *UsageText()
+{
+    return "Usage: Tolvar.exe [options]\n\n"
+           "  --settings PATH   use this settings file instead of Tolvar.ini\n"
+           "  --log FILE        append one line per indication to FILE\n"
+           "  --no-splash       start without the splash window\n"
+           "  --demo            press the lock keys, show their indications and exit\n"
+           "  --timing FILE     write report-to-tray timing figures to FILE at exit\n"
+           "  --exit            ask the running Tolvar to exit; exit code 0 once none\n"
+           "                    runs, 1 when it did not end within 30 s, 3 when it\n"
+           "                    cannot be asked (the reason goes to standard error)";
+}
+
+}  // namespace tolvar

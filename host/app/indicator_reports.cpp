@@ -1,0 +1,175 @@
+// Reports of the hook become indications: tray icon, sound, display, log.
+#include "host/app/indicator.h"
+
+#include <shellapi.h>
+
+#include "common/virtual_keys.h"
+#include "host/display/indication.h"
+#include "host/tray/tray_icon_ids.h"
+
+namespace tolvar {
+
+namespace {
+
+LONG g_reportNumber = 0;
+
+// The longest the tray and the display lag behind a stream of reports.
+const DWORD kMaxPendingMs = 50;
+
+WPARAM PackReport(const Report &report)
+{
+    return static_cast<WPARAM>(report.keyCode & 0xFF) |
+           (static_cast<WPARAM>(report.modifiers) << 8) |
+           (static_cast<WPARAM>(report.state ? 1 : 0) << 16);
+}
+
+size_t TooltipCapacity()
+{
+    NOTIFYICONDATAA data;
+    return sizeof data.szTip;
+}
+
+}  // namespace
+
+void Indicator::OnReportFromHook(const Report &report, void *context)
+{
+    // The listener's thread, after it answered the hook: note and post only.
+    Indicator *self = static_cast<Indicator *>(context);
+    const LONG number = InterlockedIncrement(&g_reportNumber);
+    self->timing_.Seen(number);
+    PostMessageA(self->window_, kMsgReport, PackReport(report), number);
+}
+
+int32_t &Indicator::LockState(int32_t keyCode)
+{
+    return lockStates_[keyCode == kVkCapital ? 0 : keyCode == kVkNumLock ? 1 : 2];
+}
+
+int32_t &Indicator::StateOf(size_t key)
+{
+    // A lock key's toggle belongs to the key, whichever entry reported it.
+    const int32_t keyCode = settings_.keys[key].keyCode;
+    return IsToggleKeyCode(keyCode) ? LockState(keyCode) : keyStates_[key];
+}
+
+void Indicator::OnReport(WPARAM packed, LPARAM number)
+{
+    const int32_t keyCode = static_cast<int32_t>(packed & 0xFF);
+    const uint8_t modifiers = static_cast<uint8_t>((packed >> 8) & 0xFF);
+    const int32_t state = static_cast<int32_t>((packed >> 16) & 1);
+    const std::vector<size_t> keys =
+        running_ ? KeysOfReport(settings_, keyCode, modifiers, state) : std::vector<size_t>();
+    // The program's own entries (Caps Lock followed, a key's release) and
+    // keys removed meanwhile have no key of their own; a lock key's state
+    // is the key's whichever entry reported it.
+    if (keys.empty() && IsToggleKeyCode(keyCode))
+        LockState(keyCode) = state;
+    if (IsToggleKeyCode(keyCode))
+        KeepKeyStateInStep(keyCode, state);
+    for (size_t key : keys) {
+        const KeySetting &setting = settings_.keys[key];
+        int32_t &last = StateOf(key);
+        const bool indicate = ShouldIndicate(setting, last, state);
+        const bool changed = last != state;
+        last = state;
+        if (indicate)
+            Indicate(key, state, static_cast<LONG>(number));
+        else if (changed && setting.hasIcon)
+            trayStale_[key] = true;
+    }
+    if (!pending_) {
+        pending_ = true;
+        pendingSince_ = GetTickCount();
+    }
+    MSG next;
+    if (!PeekMessageA(&next, window_, kMsgReport, kMsgReport, PM_NOREMOVE) ||
+        GetTickCount() - pendingSince_ >= kMaxPendingMs)
+        ShowPending();
+}
+
+void Indicator::Indicate(size_t key, int32_t state, LONG number)
+{
+    // The log and the sound for every indication; the tray and the display
+    // follow in ShowPending.
+    const KeySetting &setting = settings_.keys[key];
+    const bool on = state != 0;
+    // The log line is written once the player has looked at the sound file,
+    // on its thread.
+    SoundPlayer::Played logLine;
+    if (log_.open()) {
+        IndicationLog *log = &log_;
+        const uint32_t ms = GetTickCount() - startTick_;
+        const std::string shown = visuals_.Get(key, on).shown;
+        logLine = [log, ms, setting, state, shown](const std::string &played) {
+            log->Write(FormatLogLine(ms, setting.keyCode, setting.modifiers, state, setting.name,
+                                     shown, played));
+        };
+    }
+    sounds_.Play(ChooseSound(settings_, setting, on), logLine);
+    if (setting.hasIcon)
+        trayStale_[key] = true;
+    displayKey_ = static_cast<int>(key);
+    displayState_ = state;
+    if (timing_.enabled())
+        unshownReports_.push_back(number);
+    demo_.Indicated();
+}
+
+void Indicator::ShowPending()
+{
+    pending_ = false;
+    // A notification area that appeared without announcing itself.
+    if (!tray_.AllShown())
+        tray_.AddMissing();
+    for (size_t key = 0; key < trayStale_.size(); ++key) {
+        if (trayStale_[key])
+            UpdateTrayIcon(key);
+        trayStale_[key] = false;
+    }
+    for (LONG number : unshownReports_)
+        timing_.Shown(number);
+    unshownReports_.clear();
+    if (displayKey_ >= 0 && settings_.showDisplay) {
+        const KeySetting &setting = settings_.keys[static_cast<size_t>(displayKey_)];
+        const bool on = displayState_ != 0;
+        const char *detail = HasToggleState(setting) ? (on ? "on" : "off") : "pressed";
+        display_.Show(setting.name, detail, on, visuals_.Get(static_cast<size_t>(displayKey_), on).large,
+                      settings_.displayMs);
+    }
+    displayKey_ = -1;
+    UpdateCapsLockDisplay();
+}
+
+void Indicator::UpdateTrayIcon(size_t key)
+{
+    const KeySetting &setting = settings_.keys[key];
+    const bool on = StateOf(key) == 1;
+    tray_.Update(trayIds_[key], visuals_.Get(key, on).small,
+                 TooltipText(setting.name, on, TooltipCapacity()));
+}
+
+void Indicator::RefreshTray()
+{
+    trayIds_ = TrayIconIds(settings_.keys);
+    std::vector<TrayIcons::Icon> icons;
+    for (size_t i = 0; i < settings_.keys.size(); ++i) {
+        const KeySetting &setting = settings_.keys[i];
+        if (!setting.active || !setting.hasIcon)
+            continue;
+        const bool on = StateOf(i) == 1;
+        icons.push_back({trayIds_[i], visuals_.Get(i, on).small,
+                         TooltipText(setting.name, on, TooltipCapacity())});
+    }
+    tray_.Replace(icons);
+}
+
+void Indicator::UpdateCapsLockDisplay()
+{
+    const bool show = settings_.display.stays[0] == Stays::kWhileOn && LockState(kVkCapital) == 1;
+    if (show && !capsLockDisplay_.visible())
+        capsLockDisplay_.Show("Caps Lock is on", "", true, capsLockIcon_, 0);
+    else if (!show && capsLockDisplay_.visible())
+        capsLockDisplay_.Hide();
+}
+
+}  // namespace tolvar
