@@ -22,7 +22,7 @@ packages=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   googletest
   wine wine32:i386 wine64
-  xvfb x11-utils imagemagick
+  xvfb xserver-xephyr x11-utils imagemagick
   nsis python3 locales
 )
 
