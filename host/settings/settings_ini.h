@@ -11,11 +11,21 @@
  *   [Tolvar]
  *   Version=1
  *   BeepOnly=0  Silent=0  NumLockOn=0  AddToStartup=0
- *   OnScreenDisplay=1  CapsLockDisplay=0  DisplayMilliseconds=1500
+ *   OnScreenDisplay=1  DisplayMilliseconds=1500
+ *   CapsLockDisplay=0  NumLockDisplay=0  ScrollLockDisplay=0   (Stays)
  *   Keys=3
+ *   [Display]                      (a file without it takes the defaults)
+ *   Monitor=0  Anchor=7  OffsetX=0  OffsetY=-12  Dragged=0  UntilNextKey=0
+ *   Size=1  Opacity=94  Theme=0  Fade=1  HideInFullScreen=1  Announce=0
+ *   Splash=1  StackCorner=8  Places=1
+ *   Place1Layout="..."  Place1X=5000  Place1Y=10000
  *   [Key1] ... [KeyN]
  *   Active=1  Code=0x14  Modifiers=0x80  Name="Caps Lock"  HasIcon=1
  *   HasOffState=1  SoundOn=""  SoundOff=""  IconOn=""  IconOff=""
+ *   DisplayOn=1  DisplayOff=1  SoundOnState=1  SoundOffState=1  Tray=0
+ *
+ * Choices are stored as the numbers of their enumerations
+ * (display_settings.h); a value that is missing keeps its default.
  *
  * Texts are written in double quotes, which a reader of profile files strips
  * when it reads them, so that leading and trailing blanks survive. A saved
