@@ -31,7 +31,7 @@
 #include "host/channel/host_channel.h"
 #include "host/app/indication_log.h"
 #include "host/tray/key_visuals.h"
-#include "host/display/on_screen_display.h"
+#include "host/display/screen_displays.h"
 #include "host/settings/options_library.h"
 #include "host/channel/report_timing.h"
 #include "host/settings/settings.h"
@@ -51,6 +51,9 @@ enum : UINT {
     kMsgStarted = WM_APP + 4,      // notices and the splash, once running
     kMsgCompanionEnded = WM_APP + 5,  // the 64-bit companion ended on its own
     kMsgWindowEvent = WM_APP + 10,    // the foreground window changed or moved
+    // Sent to a display preview's listener when its sample display was
+    // dragged and let go; lParam: const DraggedPlace * for the monitors now.
+    kMsgPlaceDragged = WM_APP + 20,
 };
 
 class Indicator {
@@ -59,6 +62,14 @@ public:
     ~Indicator();
     // Runs the program until Exit; returns its exit code.
     int Run(const CommandLine &line);
+
+    // ../display/display_preview.cpp: while the Display window is open,
+    // samples of the displays as its draft says (kept on screen, the
+    // sample display draggable when the draft places it by dragging; a
+    // drop is sent to listener as kMsgPlaceDragged); EndPreview puts back
+    // what the settings show.
+    void PreviewDisplay(const Settings &draft, HWND listener);
+    void EndPreview();
 
 private:
     // indicator_startup.cpp
@@ -97,7 +108,10 @@ private:
     int32_t &LockState(int32_t keyCode);
     void RefreshTray();
     void UpdateTrayIcon(size_t key);
-    void UpdateCapsLockDisplay();
+    // The displays take the settings, and the indicators that stay the
+    // lock keys' states.
+    void UpdateDisplays();
+    void UpdateIndicatorsThatStay();
 
     // indicator_resync.cpp
     void OnOutsideChange(unsigned changes);
@@ -139,9 +153,8 @@ private:
     std::vector<UINT> trayIds_;  // per key
     StateResync resync_;
     KeyVisuals visuals_;
-    DisplayWindow display_;
-    DisplayWindow capsLockDisplay_;
-    HICON capsLockIcon_ = nullptr;
+    ScreenDisplays displays_;
+    HICON previewIcon_ = nullptr;
     SoundPlayer sounds_;
     IndicationLog log_;
     ReportTiming timing_;

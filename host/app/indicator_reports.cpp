@@ -132,12 +132,21 @@ void Indicator::ShowPending()
     if (displayKey_ >= 0 && settings_.showDisplay) {
         const KeySetting &setting = settings_.keys[static_cast<size_t>(displayKey_)];
         const bool on = displayState_ != 0;
-        const char *detail = HasToggleState(setting) ? (on ? "on" : "off") : "pressed";
-        display_.Show(setting.name, detail, on, visuals_.Get(static_cast<size_t>(displayKey_), on).large,
-                      settings_.displayMs);
+        if (DisplaysState(setting.shown, on)) {
+            DisplayContent content;
+            content.title = setting.name;
+            content.hasState = HasToggleState(setting);
+            content.detail = content.hasState ? (on ? "on" : "off") : "pressed";
+            content.on = on;
+            content.icon = visuals_.Get(static_cast<size_t>(displayKey_), on).large;
+            displays_.ShowIndication(content);
+        } else if (settings_.display.untilNextKey) {
+            // The next key ends a display kept until then, shown or not.
+            displays_.HideIndication();
+        }
     }
     displayKey_ = -1;
-    UpdateCapsLockDisplay();
+    UpdateIndicatorsThatStay();
 }
 
 void Indicator::UpdateTrayIcon(size_t key)
@@ -163,13 +172,18 @@ void Indicator::RefreshTray()
     tray_.Replace(icons);
 }
 
-void Indicator::UpdateCapsLockDisplay()
+void Indicator::UpdateDisplays()
 {
-    const bool show = settings_.display.stays[0] == Stays::kWhileOn && LockState(kVkCapital) == 1;
-    if (show && !capsLockDisplay_.visible())
-        capsLockDisplay_.Show("Caps Lock is on", "", true, capsLockIcon_, 0);
-    else if (!show && capsLockDisplay_.visible())
-        capsLockDisplay_.Hide();
+    displays_.Apply(settings_);
+    UpdateIndicatorsThatStay();
+}
+
+void Indicator::UpdateIndicatorsThatStay()
+{
+    int32_t states[kLockKeys];
+    for (int i = 0; i < kLockKeys; ++i)
+        states[i] = LockState(kLockKeyCodes[i]);
+    displays_.SetLockStates(states);
 }
 
 }  // namespace tolvar

@@ -1,6 +1,7 @@
 // Changes the hook could not see: the lock keys' states read again, the
-// icons and the Caps Lock display put right quietly, the displays moved to
-// where the screen now is.
+// icons and the indicators that stay put right quietly, the displays moved
+// to where the screen now is (and hidden while a full-screen program is in
+// front).
 #include "host/app/indicator.h"
 
 #include "common/virtual_keys.h"
@@ -13,10 +14,8 @@ void Indicator::OnOutsideChange(unsigned changes)
         return;
     if (changes & StateResync::kLockStates)
         ResyncLockStates();
-    if (changes & StateResync::kScreen) {
-        capsLockDisplay_.Replace();
-        display_.Replace();
-    }
+    if (changes & StateResync::kScreen)
+        displays_.Refresh();
 }
 
 void Indicator::KeepKeyStateInStep(int32_t keyCode, int32_t reported)
@@ -46,7 +45,7 @@ void Indicator::ResyncLockStates()
     // This thread never handles keyboard input of its own, so outside a
     // key message its key state is the system's. A correction is not a key
     // press: no sound, no indication display, no log line; the tray and the
-    // Caps Lock display just show the state as it is. Only the three lock
+    // indicators that stay just show the state as it is. Only the three lock
     // keys have a state that lasts.
     bool changed = false;
     for (int32_t vk : {kVkCapital, kVkNumLock, kVkScroll}) {

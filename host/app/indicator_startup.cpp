@@ -171,11 +171,7 @@ bool Indicator::StartUp()
         return Fail("Tolvar cannot create its window.\n" + SystemMessage(GetLastError()));
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
     LetThroughFromOtherPrograms(window_, {taskbarCreated_, kMsgTray, kMsgOpenOptions, WM_CLOSE});
-    display_.Create(instance_, window_, DisplayWindow::kIndication);
-    capsLockDisplay_.Create(instance_, window_, DisplayWindow::kCapsLock);
-    capsLockIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_CAPS_ON), IMAGE_ICON,
-                                                  GetSystemMetrics(SM_CXSMICON),
-                                                  GetSystemMetrics(SM_CYSMICON), 0));
+    displays_.Init(instance_, window_, kMsgPlaceDragged);
 
     if (!options_.Load(BesideProgramW(L"Tolvar.dll"), &optionsProblem_)) {
         notices_.push_back("Tolvar cannot load Tolvar.dll from\n" + ProgramFolder() + "\n(" +
@@ -218,7 +214,7 @@ bool Indicator::StartUp()
     visuals_.Build(settings_, instance_);
     tray_.Init(window_, kMsgTray);
     RefreshTray();
-    UpdateCapsLockDisplay();
+    UpdateDisplays();
     resync_.Start(window_, kMsgWindowEvent);
 
     // The hooks last: from here on reports arrive, and everything they touch
@@ -266,8 +262,7 @@ void Indicator::ReleaseSharedObjects()
     channel_.Close();
     sounds_.Stop();
     tray_.RemoveAll();
-    display_.Hide();
-    capsLockDisplay_.Hide();
+    displays_.HideAll();
     if (timing_.enabled() && !line_.timingPath.empty()) {
         timing_.Write(FullPath(line_.timingPath));
         line_.timingPath.clear();
@@ -279,9 +274,9 @@ void Indicator::ShutDown()
     ReleaseSharedObjects();
     options_.Unload();
     visuals_.Clear();
-    if (capsLockIcon_)
-        DestroyIcon(capsLockIcon_);
-    capsLockIcon_ = nullptr;
+    if (previewIcon_)
+        DestroyIcon(previewIcon_);
+    previewIcon_ = nullptr;
     if (window_) {
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);

@@ -152,8 +152,7 @@ void Indicator::OnCommand(UINT id)
         break;
     case kCmdDisplay:
         settings_.showDisplay = !settings_.showDisplay;
-        if (!settings_.showDisplay)
-            display_.Hide();
+        displays_.Apply(settings_);
         SaveSettings();
         break;
     case kCmdCapsLockDisplay: {

@@ -1,56 +1,103 @@
 /*
- * on_screen_display.h - the two small popups of the program.
+ * on_screen_display.h - one small popup of the program: the indication
+ * display (a key's name, its new state and its icon, for a moment) or an
+ * indicator that stays (a lock key's icon, name and state, for as long as
+ * the state lasts).
  *
- * The indication display shows a key's name, its new state and its icon for
- * a moment, centred low on the monitor that has the focused window. The Caps
- * Lock display stays in the corner of that monitor for as long as Caps Lock
- * is on. Both follow the screen (a new resolution, work area or focused
- * monitor), are topmost, never take the focus, and let the mouse through to
- * whatever lies below them.
+ * Where it goes and what it shows are decided by ScreenDisplays
+ * (screen_displays.h); this window draws it in the chosen look at the DPI
+ * of its monitor, fades it in and out, hides it after its time. It is
+ * topmost, never takes the focus, and lets the mouse through to whatever
+ * lies below it, unless it is made draggable (the Display window's sample).
  */
 #ifndef TOLVAR_HOST_ON_SCREEN_DISPLAY_H
 #define TOLVAR_HOST_ON_SCREEN_DISPLAY_H
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+
+#include "host/display/display_placement.h"
 
 namespace tolvar {
 
+struct DisplayLook {
+    DisplaySize size = DisplaySize::kMedium;
+    int opacityPercent = kDefaultOpacityPercent;
+    Palette palette = Palette::kDark;
+    bool fade = false;
+    bool operator==(const DisplayLook &o) const
+    {
+        return size == o.size && opacityPercent == o.opacityPercent && palette == o.palette && fade == o.fade;
+    }
+};
+
+struct DisplayContent {
+    std::string title;
+    std::string detail;     // "on", "off", "pressed"
+    bool hasState = false;  // a state mark beside the detail: filled on, hollow off
+    bool on = false;
+    HICON icon = nullptr;   // not owned; drawn at the display's icon size
+};
+
 class DisplayWindow {
 public:
-    enum Kind { kIndication, kCapsLock };
+    enum Kind { kIndication, kStays };
 
     ~DisplayWindow();
     // owner: a window of the program, so that the display gets no taskbar
     // button of its own.
-    bool Create(HINSTANCE instance, HWND owner, Kind kind);
-    // Shows the text (and the icon, if any) and hides it after ms, or keeps
-    // it until Hide() when ms is 0.
-    void Show(const std::string &title, const std::string &detail, bool on, HICON icon, int ms);
-    void Hide();
-    // Moves a display on screen to where it would appear now.
-    void Replace();
+    bool Create(HINSTANCE instance, HWND owner, Kind kind, const char *name);
+    void SetContent(const DisplayContent &content);
+    // The pixel size of the content in this look at this DPI.
+    SIZE Measure(const DisplayLook &look, UINT dpi);
+    // On screen at box (faded in when it was hidden and the look fades).
+    void Put(const RECT &box, const DisplayLook &look, UINT dpi);
+    // Hidden after ms (0: kept until Hide).
+    void HideAfter(int ms);
+    void Hide(bool fade);
+    // Takes the mouse and follows a drag of the left button; onDrop gets
+    // the box where it was let go.
+    void SetDraggable(bool draggable);
+
+    std::function<void()> onHidden;                 // its time ran out
+    std::function<void(const RECT &)> onDrop;
+    std::function<void()> onLookChanged;            // DPI, theme or colours changed
+
     HWND window() const { return window_; }
     bool visible() const { return window_ && IsWindowVisible(window_); }
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void Paint(HDC dc, const RECT &area);
     void MakeFonts();
-    SIZE Measure();
-    RECT Place(SIZE size);
+    int Px(int at96) const;  // at the current size and DPI
+    BYTE Alpha() const;
+    void StepFade();
 
     HWND window_ = nullptr;
     Kind kind_ = kIndication;
-    std::string title_;
-    std::string detail_;
-    bool on_ = false;
-    HICON icon_ = nullptr;
+    DisplayContent content_;
+    DisplayLook look_;
+    UINT dpi_ = 96;
     HFONT titleFont_ = nullptr;
     HFONT detailFont_ = nullptr;
-    int scale100_ = 100;  // the system's DPI as a percentage of 96
+    DisplayLook fontLook_;
+    UINT fontDpi_ = 0;
+    // Fading: the steps left, and whether it ends hidden.
+    int fadeStep_ = 0;
+    bool fadingOut_ = false;
+    bool draggable_ = false;
+    bool dragging_ = false;
+    POINT grab_ = {0, 0};
 };
+
+// The system lets windows animate (client-area animations not turned off).
+bool SystemAnimates();
+// The palette of a theme choice on this system now.
+Palette SystemPalette(ThemeChoice choice);
 
 }  // namespace tolvar
 

@@ -63,7 +63,7 @@ void Indicator::ApplySettings(const Settings &next)
              "is restarted.");
     }
     RefreshTray();
-    UpdateCapsLockDisplay();
+    UpdateDisplays();
     SaveSettings();
 }
 

@@ -587,33 +587,166 @@ TEST(TrayIcons, EveryKeyKeepsItsOwnIdWhereverItStandsInTheList)
     EXPECT_EQ(0u, std::set<uint32_t>(before.begin(), before.end()).count(now[3]));
 }
 
-TEST(DisplayPlacement, InsideTheWorkAreaOfItsMonitorAboveATaskbar)
+std::string BoxText(const ScreenBox &b)
+{
+    return std::to_string(b.left) + "," + std::to_string(b.top) + " " + std::to_string(b.right) + "," +
+           std::to_string(b.bottom);
+}
+
+TEST(DisplayPlacement, AtAnAnchorInsideTheWorkAreaOffAnyTaskbar)
 {
     const ScreenBox primary = {0, 0, 1280, 984};        // taskbar below, outside
     const ScreenBox left = {-1920, -200, 0, 880};       // a monitor left of it
-    const ScreenBox bar = {0, 944, 1280, 984};          // a taskbar inside
+    const ScreenBox bottomBar = {0, 944, 1280, 984};    // taskbars inside it
+    const ScreenBox topBar = {0, 0, 1280, 40};
+    const ScreenBox leftBar = {0, 0, 60, 984};
+    const ScreenBox rightBar = {1220, 0, 1280, 984};
     const ScreenBox otherBar = {-1920, 840, 0, 880};    // on the other monitor
     struct Case {
         const char *what;
-        DisplaySpot spot;
-        int width, height;
+        Anchor anchor;
+        int x, y;  // offsets, percent
+        BoxSize size;
         ScreenBox work;
         const ScreenBox *taskbar;
         ScreenBox expected;
     } const cases[] = {
-        {"corner", DisplaySpot::kCorner, 200, 40, primary, nullptr, {1068, 932, 1268, 972}},
-        {"corner, left monitor", DisplaySpot::kCorner, 200, 40, left, nullptr, {-212, 828, -12, 868}},
-        {"corner above taskbar", DisplaySpot::kCorner, 200, 40, primary, &bar, {1068, 892, 1268, 932}},
-        {"other monitor's taskbar", DisplaySpot::kCorner, 200, 40, primary, &otherBar, {1068, 932, 1268, 972}},
-        {"centred low", DisplaySpot::kCentredLow, 300, 80, primary, nullptr, {490, 781, 790, 861}},
-        {"larger than the screen", DisplaySpot::kCorner, 700, 500, {0, 0, 640, 480}, nullptr, {0, 0, 700, 500}},
-        {"wider, after a shrink", DisplaySpot::kCentredLow, 900, 80, {0, 0, 800, 600}, nullptr, {0, 445, 900, 525}},
+        {"the default: low in the middle", Anchor::kBottom, 0, -12, {300, 80}, primary, nullptr, {490, 774, 790, 854}},
+        {"bottom right", Anchor::kBottomRight, 0, 0, {200, 40}, primary, nullptr, {1068, 932, 1268, 972}},
+        {"bottom right, left monitor", Anchor::kBottomRight, 0, 0, {200, 40}, left, nullptr, {-212, 828, -12, 868}},
+        {"above a taskbar", Anchor::kBottomRight, 0, 0, {200, 40}, primary, &bottomBar, {1068, 892, 1268, 932}},
+        {"below a taskbar", Anchor::kTopLeft, 0, 0, {200, 40}, primary, &topBar, {12, 52, 212, 92}},
+        {"right of a taskbar", Anchor::kLeft, 0, 0, {200, 40}, primary, &leftBar, {72, 472, 272, 512}},
+        {"left of a taskbar", Anchor::kRight, 0, 0, {200, 40}, primary, &rightBar, {1008, 472, 1208, 512}},
+        {"other monitor's taskbar", Anchor::kBottomRight, 0, 0, {200, 40}, primary, &otherBar, {1068, 932, 1268, 972}},
+        {"centre, moved right and up", Anchor::kCentre, 10, -10, {100, 100}, primary, nullptr, {718, 344, 818, 444}},
+        {"moved out, kept in", Anchor::kTopRight, 50, -50, {200, 40}, primary, &bottomBar, {1080, 0, 1280, 40}},
+        {"larger than the screen", Anchor::kBottomRight, 0, 0, {700, 500}, {0, 0, 640, 480}, nullptr, {0, 0, 700, 500}},
     };
     for (const Case &c : cases) {
-        const ScreenBox box = PlaceDisplay(c.spot, c.width, c.height, c.work, c.taskbar, 12);
-        EXPECT_TRUE(box == c.expected) << c.what << ": " << box.left << "," << box.top << " " << box.right
-                                       << "," << box.bottom;
+        const ScreenBox box = PlaceAtAnchor(c.anchor, c.x, c.y, c.size, UsableArea(c.work, c.taskbar), 12);
+        EXPECT_TRUE(box == c.expected) << c.what << ": " << BoxText(box);
     }
+}
+
+TEST(DisplayPlacement, DraggedPlacesAsFractionsOfTheRoomLeft)
+{
+    const ScreenBox area = {-1920, 0, 0, 1040};
+    struct Case {
+        ScreenBox box;  // where it was let go
+        int x, y;
+        ScreenBox back;  // where it goes again
+    } const cases[] = {
+        {{-1920, 0, -1720, 40}, 0, 0, {-1920, 0, -1720, 40}},
+        {{-200, 1000, 0, 1040}, kPlaceScale, kPlaceScale, {-200, 1000, 0, 1040}},
+        {{-1060, 500, -860, 540}, 5000, 5000, {-1060, 500, -860, 540}},
+        {{-2100, -30, -1900, 10}, 0, 0, {-1920, 0, -1720, 40}},              // partly outside
+        {{100, 2000, 300, 2040}, kPlaceScale, kPlaceScale, {-200, 1000, 0, 1040}},  // on another monitor
+    };
+    for (const Case &c : cases) {
+        int x = -1, y = -1;
+        FractionsOf(c.box, area, &x, &y);
+        EXPECT_EQ(c.x, x) << BoxText(c.box);
+        EXPECT_EQ(c.y, y) << BoxText(c.box);
+        EXPECT_TRUE(PlaceAtFractions(x, y, {200, 40}, area) == c.back) << BoxText(c.box);
+    }
+    // A smaller work area keeps the fractions: the same side, the same share.
+    EXPECT_TRUE(PlaceAtFractions(kPlaceScale, 5000, {200, 40}, {0, 0, 800, 600}) == (ScreenBox{600, 280, 800, 320}));
+    // No room at all: at the area's start, whatever was kept.
+    int x = -1, y = -1;
+    FractionsOf({0, 0, 900, 40}, {0, 0, 800, 600}, &x, &y);
+    EXPECT_EQ(0, x);
+}
+
+TEST(DisplayPlacement, MonitorLayoutIdsIgnoreTheOrder)
+{
+    const ScreenBox a = {0, 0, 1920, 1080}, b = {1920, 0, 3200, 1024}, c = {-1280, 0, 0, 1024};
+    EXPECT_EQ(MonitorLayoutId({a, b}), MonitorLayoutId({b, a}));
+    EXPECT_EQ(MonitorLayoutId({a, b, c}), MonitorLayoutId({c, a, b}));
+    const std::string ids[] = {MonitorLayoutId({a}), MonitorLayoutId({a, b}), MonitorLayoutId({a, c}),
+                               MonitorLayoutId({a, {1920, 0, 3200, 1080}})};
+    EXPECT_EQ(4u, std::set<std::string>(std::begin(ids), std::end(ids)).size());
+    EXPECT_EQ(std::string::npos, ids[1].find_first_of("[]=\r\n\"")) << ids[1];  // fits an ini value
+}
+
+TEST(DisplayPlacement, IndicatorsThatStayStackInwardWithoutOverlapping)
+{
+    const ScreenBox area = {0, 0, 1000, 800};
+    const ScreenBox low = {0, 0, 1000, 100};  // room for two rows
+    const std::vector<BoxSize> three = {{100, 30}, {120, 30}, {90, 30}};
+    struct Case {
+        const char *what;
+        Anchor corner;
+        ScreenBox area;
+        std::vector<ScreenBox> expected;
+    } const cases[] = {
+        {"bottom right, upward", Anchor::kBottomRight, area, {{888, 758, 988, 788}, {868, 722, 988, 752}, {898, 686, 988, 716}}},
+        {"top left, downward", Anchor::kTopLeft, area, {{12, 12, 112, 42}, {12, 48, 132, 78}, {12, 84, 102, 114}}},
+        {"a new column inward", Anchor::kBottomRight, low, {{888, 58, 988, 88}, {868, 22, 988, 52}, {772, 58, 862, 88}}},
+        {"top right, new column", Anchor::kTopRight, low, {{888, 12, 988, 42}, {868, 48, 988, 78}, {772, 12, 862, 42}}},
+    };
+    for (const Case &c : cases) {
+        const std::vector<ScreenBox> boxes = StackInCorner(c.corner, three, c.area, 12, 6);
+        ASSERT_EQ(c.expected.size(), boxes.size()) << c.what;
+        for (size_t i = 0; i < boxes.size(); ++i)
+            EXPECT_TRUE(boxes[i] == c.expected[i]) << c.what << " " << i << ": " << BoxText(boxes[i]);
+    }
+    // Any corner, any count: inside the area and never over each other.
+    for (int corner = 0; corner < kAnchors; ++corner)
+        for (const ScreenBox &a : {area, low}) {
+            const std::vector<ScreenBox> boxes = StackInCorner(static_cast<Anchor>(corner), three, a, 12, 6);
+            for (size_t i = 0; i < boxes.size(); ++i) {
+                EXPECT_TRUE(boxes[i].left >= a.left && boxes[i].right <= a.right && boxes[i].top >= a.top &&
+                            boxes[i].bottom <= a.bottom) << corner << ": " << BoxText(boxes[i]);
+                for (size_t j = 0; j < i; ++j)
+                    EXPECT_FALSE(boxes[i].left < boxes[j].right && boxes[j].left < boxes[i].right &&
+                                 boxes[i].top < boxes[j].bottom && boxes[j].top < boxes[i].bottom)
+                        << corner << ": " << BoxText(boxes[i]) << " over " << BoxText(boxes[j]);
+            }
+        }
+}
+
+TEST(DisplayLook, ThemeStatesAndFullScreen)
+{
+    struct PaletteCase {
+        ThemeChoice choice;
+        int appsUseLight;
+        bool highContrast;
+        Palette expected;
+    } const palettes[] = {
+        {ThemeChoice::kSystem, -1, false, Palette::kLight},  // no value: light, as Windows shows apps
+        {ThemeChoice::kSystem, 0, false, Palette::kDark},
+        {ThemeChoice::kSystem, 1, false, Palette::kLight},
+        {ThemeChoice::kDark, 1, false, Palette::kDark},
+        {ThemeChoice::kLight, 0, false, Palette::kLight},
+        {ThemeChoice::kDark, 0, true, Palette::kHighContrast},
+        {ThemeChoice::kSystem, -1, true, Palette::kHighContrast},
+    };
+    for (const PaletteCase &c : palettes)
+        EXPECT_EQ(c.expected, ChoosePalette(c.choice, c.appsUseLight, c.highContrast))
+            << static_cast<int>(c.choice) << " " << c.appsUseLight << " " << c.highContrast;
+
+    struct StaysCase {
+        Stays stays;
+        bool whenOn, whenOff;
+    } const stays[] = {{Stays::kNever, false, false}, {Stays::kWhileOn, true, false}, {Stays::kWhileOff, false, true}};
+    for (const StaysCase &c : stays) {
+        EXPECT_EQ(c.whenOn, IndicatorStays(c.stays, true));
+        EXPECT_EQ(c.whenOff, IndicatorStays(c.stays, false));
+    }
+    KeyDisplay onOnly;
+    onOnly.displayOff = false;
+    EXPECT_TRUE(DisplaysState(onOnly, true));
+    EXPECT_FALSE(DisplaysState(onOnly, false));
+
+    const ScreenBox monitor = {1920, 0, 3840, 1080};
+    EXPECT_TRUE(CoversMonitor(monitor, monitor));
+    EXPECT_TRUE(CoversMonitor({1912, -8, 3848, 1088}, monitor));
+    EXPECT_FALSE(CoversMonitor({1920, 0, 3840, 1040}, monitor));  // leaves the taskbar
+    EXPECT_FALSE(CoversMonitor({0, 0, 1920, 1080}, monitor));     // the other monitor
+    EXPECT_LT(SizePercent(DisplaySize::kSmall), SizePercent(DisplaySize::kMedium));
+    EXPECT_EQ(100, SizePercent(DisplaySize::kMedium));
+    EXPECT_LT(SizePercent(DisplaySize::kMedium), SizePercent(DisplaySize::kLarge));
 }
 
 TEST(CommandLine, Switches)
