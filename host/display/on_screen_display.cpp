@@ -1,6 +1,8 @@
 // One display window: measured, drawn and faded in its look at its DPI.
 #include "host/display/on_screen_display.h"
 
+#include "host/display/dpi_awareness.h"
+
 namespace tolvar {
 
 namespace {
@@ -115,6 +117,9 @@ bool DisplayWindow::Create(HINSTANCE instance, HWND owner, Kind kind, const char
     kind_ = kind;
     if (!RegisterOnce(instance, Proc))
         return false;
+    // Laid out for its monitor's DPI, even when made while a dialog of the
+    // options library runs system-aware on this thread.
+    ThreadDpiAwareness perMonitor(ThreadDpiAwareness::kPerMonitorV2);
     window_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT |
                                   WS_EX_LAYERED,
                               kClassName, name, WS_POPUP, 0, 0, 10, 10, owner, nullptr, instance, this);

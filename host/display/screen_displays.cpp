@@ -2,6 +2,7 @@
 // full-screen program, previewed for the Display window.
 #include "host/display/screen_displays.h"
 
+#include "host/display/dpi_awareness.h"
 #include "host/display/indication.h"
 
 namespace tolvar {
@@ -294,6 +295,8 @@ void ScreenDisplays::Layout()
         return;
     }
     layingOut_ = true;
+    // Physical pixels, even inside a system-aware dialog's loop.
+    ThreadDpiAwareness perMonitor(ThreadDpiAwareness::kPerMonitorV2);
     int rounds = 0;
     do {
         layoutAgain_ = false;

@@ -1,6 +1,8 @@
 // Tolvar.dll through its entry table.
 #include "host/settings/options_library.h"
 
+#include "host/display/dpi_awareness.h"
+
 namespace tolvar {
 
 namespace {
@@ -33,18 +35,22 @@ bool OptionsLibrary::Load(const std::wstring &path, std::string *error)
 void OptionsLibrary::ShowOptions(HWND parent, void *context, LoadSettingsProc load,
                                  SaveSettingsProc save)
 {
+    // Its dialogs are laid out for one DPI: the system scales them.
+    ThreadDpiAwareness systemAware(ThreadDpiAwareness::kSystemAware);
     if (table_)
         table_->ShowOptions(parent, context, load, save);
 }
 
 void OptionsLibrary::ShowAbout(HWND parent)
 {
+    ThreadDpiAwareness systemAware(ThreadDpiAwareness::kSystemAware);
     if (table_)
         table_->ShowAbout(parent, kAboutRole);
 }
 
 void OptionsLibrary::ShowSplash(HWND parent)
 {
+    ThreadDpiAwareness systemAware(ThreadDpiAwareness::kSystemAware);
     if (table_)
         table_->ShowAbout(parent, kSplashRole);
 }
