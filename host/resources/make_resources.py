@@ -11,10 +11,18 @@ edges, into 32-bit icons with alpha:
   images/num_on.ico, num_off.ico         3000, 3001  Num Lock: "1"
   images/scroll_on.ico, scroll_off.ico   4000, 4001  Scroll Lock: an up/down arrow
   images/program.ico                     1           the program: a key cap with three lights
+  images/tray_<look>_<key>_<state>.ico   5000-5231   the tray's icons for each look of the
+                                                     taskbar (resource_ids.h numbers them)
   sounds/on.wav, off.wav                 106, 107    short soft tones, rising / falling
 
 A lit key is a key cap in the key's own colour with a white sign and a light
 in its top corner; an unlit one is the same key cap in grey with a dark sign.
+These come at 16 to 128 pixels: the on-screen display shows them large.
+
+The tray's icons come at every size the notification area takes from 100 %
+to 400 % (16 to 64 pixels), in three looks: for a light taskbar, for a dark
+one, and for high contrast. There a lit key is a filled key cap and an unlit
+one only its outline, so that the two differ by shape and not only by colour.
 --preview DIR also writes enlarged PNG sheets to look at.
 """
 import math
@@ -98,20 +106,22 @@ class Canvas:
 
     def __init__(self, size):
         self.size = size
+        self.ss = SS if size < 48 else 4  # large sizes need fewer subsamples
         self.px = [[(0.0, 0.0, 0.0, 0.0)] * size for _ in range(size)]
 
     def paint(self, coverage, colour):
         """coverage(x, y) in unit coordinates -> bool; colour(x, y) -> RGBA
         (0..255, alpha 0..1). Sampled SS x SS per pixel, drawn over."""
         n = self.size
+        ss = self.ss
         for py in range(n):
             for px in range(n):
                 hits = 0
                 acc = [0.0, 0.0, 0.0, 0.0]
-                for sy in range(SS):
-                    for sx in range(SS):
-                        x = (px + (sx + 0.5) / SS) / n
-                        y = (py + (sy + 0.5) / SS) / n
+                for sy in range(ss):
+                    for sx in range(ss):
+                        x = (px + (sx + 0.5) / ss) / n
+                        y = (py + (sy + 0.5) / ss) / n
                         if coverage(x, y):
                             hits += 1
                             c = colour(x, y)
@@ -122,7 +132,7 @@ class Canvas:
                             acc[3] += a
                 if not hits:
                     continue
-                k = 1.0 / (SS * SS)
+                k = 1.0 / (ss * ss)
                 src = [v * k for v in acc]
                 dst = self.px[py][px]
                 inv = 1.0 - src[3]
@@ -147,7 +157,7 @@ def key_cap(size, base, lit, sign):
     m = 0.5 / size if size <= 16 else 1.0 / size  # keep the edge on the pixel grid
     x0, y0, x1, y1 = m, m, 1 - m, 1 - m
     r = 0.22
-    border = 1.0 / size
+    border = max(1, round(size / 32)) / size
     if lit:
         top, bottom, edge, ink = mix(base, (255, 255, 255), 0.25), mix(base, (0, 0, 0), 0.12), \
             mix(base, (0, 0, 0), 0.45), (255, 255, 255)
@@ -188,6 +198,86 @@ def key_cap(size, base, lit, sign):
         c.paint(lambda x, y: math.hypot(x - lx, y - ly) <= lr, lambda x, y: (255, 252, 210, 1.0))
     else:
         c.paint(lambda x, y: math.hypot(x - lx, y - ly) <= lr, lambda x, y: (150, 150, 150, 1.0))
+    return c.rgba()
+
+
+# The tray's looks: (name, resource offset). Each draws a key cap filled when
+# lit and outlined when not.
+TRAY_LOOKS = (("light", 0), ("dark", 100), ("contrast", 200))
+TRAY_KEYS = (("caps", 0), ("num", 10), ("scroll", 20), ("program", 30))
+TRAY_SIZES = (16, 20, 24, 32, 40, 48, 64)
+LARGE_SIZES = (16, 24, 32, 48, 64, 96, 128)
+
+
+def sign_test(size, sign, width, dy=0.0, scale=0.8):
+    """Whether a unit point lies on the sign, centred in the icon: pixel by
+    pixel at 16, from strokes above, made smaller by scale to keep clear of
+    the outline."""
+    pixels = PIXEL_SIGNS[sign]
+    ox = (size - len(pixels[0])) // 2
+    oy = (size - len(pixels)) // 2 + (1 if size == 16 and len(pixels) % 2 else 0)
+    strokes = SIGNS[sign]
+
+    def on_sign(x, y):
+        if size == 16:
+            col, row = int(x * size) - ox, int(y * size) - oy
+            return 0 <= row < len(pixels) and 0 <= col < len(pixels[row]) and \
+                pixels[row][col] == "#"
+        sx, sy = (x - 0.5) / scale + 0.5, (y - dy - 0.5) / scale + 0.5
+        for line in strokes:
+            for (ax, ay), (bx, by) in zip(line, line[1:]):
+                if seg_dist(sx, sy, ax, ay, bx, by) <= width / 2 / scale:
+                    return True
+        return False
+    return on_sign
+
+
+def tray_icon(size, key, lit, look):
+    """A key cap for the notification area: filled when lit, an outline
+    when not, in colours that stand out on the look's taskbar."""
+    c = Canvas(size)
+    px = 1.0 / size
+    x0, y0, x1, y1 = 0.0, 0.0, 1.0, 1.0  # edges on the pixel grid
+    r = 0.2
+    line = max(1, round(size / 14)) * px  # the outline's width
+    program = key == "program"
+    colour = (52, 73, 94) if program else KEYS[key][1]
+    if look == "light":
+        fill = mix(colour, (0, 0, 0), 0.12)
+        ink_on, ink_off, ring = (255, 255, 255), (64, 64, 64), None
+    elif look == "dark":
+        fill = (214, 220, 228) if program else mix(colour, (255, 255, 255), 0.3)
+        ink_on, ink_off, ring = (16, 16, 16), (232, 232, 232), None
+    else:
+        fill = (255, 255, 255)
+        ink_on, ink_off, ring = (0, 0, 0), (255, 255, 255), (0, 0, 0)
+    ink = ink_on if lit or program else ink_off
+    body = lambda x, y: in_round_rect(x, y, x0, y0, x1, y1, r)
+    inner = lambda x, y: in_round_rect(x, y, x0 + line, y0 + line, x1 - line, y1 - line,
+                                       max(0.0, r - line))
+    if ring:  # a black edge keeps white shapes apart from a white background
+        c.paint(body, lambda x, y: ring + (1.0,))
+        body = inner
+        inner = lambda x, y: in_round_rect(x, y, x0 + 2 * line, y0 + 2 * line, x1 - 2 * line,
+                                           y1 - 2 * line, max(0.0, r - 2 * line))
+    if lit or program:
+        c.paint(body, lambda x, y: fill + (1.0,))
+    else:
+        c.paint(lambda x, y: body(x, y) and not inner(x, y), lambda x, y: ink_off + (1.0,))
+        if ring:
+            c.paint(inner, lambda x, y: ring + (1.0,))
+    sign = "A" if program else KEYS[key][0]
+    width = max(0.1, 1.7 / size)
+    dy = 0.1 if program else 0.0
+    c.paint(sign_test(size, sign, width, dy) if not program or size > 16 else
+            (lambda x, y: sign_test(size, sign, width)(x, y - px)),
+            lambda x, y: ink + (1.0,))
+    if program:  # the three lights along the top
+        for i, k in enumerate(("caps", "num", "scroll")):
+            cx = 0.30 + 0.20 * i
+            dot = ring if ring else KEYS[k][1]
+            c.paint(lambda x, y, cx=cx: math.hypot(x - cx, y - 0.15) <= max(0.065, 1.1 / size),
+                    lambda x, y, dot=dot: dot + (1.0,))
     return c.rgba()
 
 
@@ -312,11 +402,20 @@ def main():
     drawn = {}
     for key, (sign, colour) in KEYS.items():
         for lit in (True, False):
-            imgs = [key_cap(s, colour, lit, sign) for s in (16, 24, 32)]
+            imgs = [key_cap(s, colour, lit, sign) for s in LARGE_SIZES]
             drawn[(key, lit)] = imgs
             write_ico(os.path.join(images, "%s_%s.ico" % (key, "on" if lit else "off")), imgs)
-    program = [program_icon(s) for s in (16, 24, 32, 48)]
+    program = [program_icon(s) for s in LARGE_SIZES]
     write_ico(os.path.join(images, "program.ico"), program)
+    tray = {}
+    for look, _ in TRAY_LOOKS:
+        for key, _ in TRAY_KEYS:
+            for lit in ((True,) if key == "program" else (True, False)):
+                imgs = [tray_icon(s, key, lit, look) for s in TRAY_SIZES]
+                tray[(look, key, lit)] = imgs
+                name = "tray_%s_%s%s.ico" % (look, key, "" if key == "program" else
+                                              "_on" if lit else "_off")
+                write_ico(os.path.join(images, name), imgs)
     write_wav(os.path.join(sounds, "on.wav"), 880, 1320)
     write_wav(os.path.join(sounds, "off.wav"), 1320, 880)
     if "--preview" in sys.argv:
@@ -327,7 +426,17 @@ def main():
                 row = [drawn[(k, lit)][size_index] for lit in (True, False) for k in KEYS]
                 write_png(os.path.join(out, "keys-%s-%d.png" % (name, size_index)),
                           sheet(row, bg), scale)
-            write_png(os.path.join(out, "program-%s.png" % name), sheet(program, bg), 4)
+            write_png(os.path.join(out, "program-%s.png" % name), sheet(program, bg), 2)
+        # Each look on its taskbar: every key lit and unlit, at every size.
+        for look, bg in (("light", (238, 238, 238)), ("dark", (32, 32, 32)),
+                         ("contrast", (0, 0, 0)), ("contrast", (255, 255, 255))):
+            rows = []
+            for key, _ in TRAY_KEYS:
+                for lit in ((True,) if key == "program" else (True, False)):
+                    rows.append(sheet(tray[(look, key, lit)], bg))
+            width = max(len(r[0]) for r in rows)
+            grid = [row + [bg + (255,)] * (width - len(row)) for r in rows for row in r]
+            write_png(os.path.join(out, "tray-%s-%d.png" % (look, bg[0])), grid, 4)
 
 
 if __name__ == "__main__":

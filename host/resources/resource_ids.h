@@ -14,6 +14,14 @@
 #define IDI_NUM_OFF       3001
 #define IDI_SCROLL_ON     4000
 #define IDI_SCROLL_OFF    4001
+/* The tray's icons, drawn for the taskbar's look (tray_theme.h):
+ * IDI_TRAY_FIRST + look * IDI_TRAY_LOOK_STEP + key * IDI_TRAY_KEY_STEP + state,
+ * look 0 a light taskbar, 1 a dark one, 2 high contrast; key 0 Caps Lock,
+ * 1 Num Lock, 2 Scroll Lock, 3 the program (state 0 only); state 0 on,
+ * 1 off. host.rc lists each (5000 to 5231). */
+#define IDI_TRAY_FIRST     5000
+#define IDI_TRAY_LOOK_STEP 100
+#define IDI_TRAY_KEY_STEP  10
 #define IDW_SOUND_ON      106
 #define IDW_SOUND_OFF     107
 
