@@ -112,6 +112,10 @@ private:
     // lock keys' states.
     void UpdateDisplays();
     void UpdateIndicatorsThatStay();
+    void UpdateProgramTrayIcon(bool wanted);
+    std::vector<int32_t> TrayStates();
+    // The tray's default icons after the taskbar's look or size changed.
+    void RestyleTray();
 
     // indicator_resync.cpp
     void OnOutsideChange(unsigned changes);

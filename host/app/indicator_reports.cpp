@@ -6,6 +6,7 @@
 #include "common/virtual_keys.h"
 #include "host/display/indication.h"
 #include "host/tray/tray_icon_ids.h"
+#include "host/tray/tray_presence.h"
 
 namespace tolvar {
 
@@ -15,6 +16,8 @@ LONG g_reportNumber = 0;
 
 // The longest the tray and the display lag behind a stream of reports.
 const DWORD kMaxPendingMs = 50;
+
+const char kProgramTip[] = "Tolvar";
 
 WPARAM PackReport(const Report &report)
 {
@@ -105,7 +108,10 @@ void Indicator::Indicate(size_t key, int32_t state, LONG number)
                                      shown, played));
         };
     }
-    sounds_.Play(ChooseSound(settings_, setting, on), logLine);
+    SoundChoice sound = ChooseSound(settings_, setting, on);
+    if (!(on ? setting.shown.soundOn : setting.shown.soundOff))
+        sound.kind = SoundChoice::kSilent;  // the key's choice for this state
+    sounds_.Play(sound, logLine);
     if (setting.hasIcon)
         trayStale_[key] = true;
     displayKey_ = static_cast<int>(key);
@@ -121,11 +127,18 @@ void Indicator::ShowPending()
     // A notification area that appeared without announcing itself.
     if (!tray_.AllShown())
         tray_.AddMissing();
+    // The program's icon comes before the last key's icon goes, and goes
+    // after the first key's icon came.
+    const bool programIcon = ProgramTrayIconShown(settings_.keys, TrayStates());
+    if (programIcon)
+        UpdateProgramTrayIcon(true);
     for (size_t key = 0; key < trayStale_.size(); ++key) {
         if (trayStale_[key])
             UpdateTrayIcon(key);
         trayStale_[key] = false;
     }
+    if (!programIcon)
+        UpdateProgramTrayIcon(false);
     for (LONG number : unshownReports_)
         timing_.Shown(number);
     unshownReports_.clear();
@@ -152,9 +165,24 @@ void Indicator::ShowPending()
 void Indicator::UpdateTrayIcon(size_t key)
 {
     const KeySetting &setting = settings_.keys[key];
-    const bool on = StateOf(key) == 1;
-    tray_.Update(trayIds_[key], visuals_.Get(key, on).small,
-                 TooltipText(setting.name, on, TooltipCapacity()));
+    const int32_t state = StateOf(key);
+    const bool on = state == 1;
+    tray_.Update(trayIds_[key], visuals_.Get(key, on).small, TooltipText(setting.name, on, TooltipCapacity()),
+                 KeyTrayIconShown(setting, state));
+}
+
+void Indicator::UpdateProgramTrayIcon(bool wanted)
+{
+    if (tray_.Wanted(kProgramTrayIconId) != wanted)
+        tray_.Update(kProgramTrayIconId, visuals_.Program().small, kProgramTip, wanted);
+}
+
+std::vector<int32_t> Indicator::TrayStates()
+{
+    std::vector<int32_t> states;
+    for (size_t i = 0; i < settings_.keys.size(); ++i)
+        states.push_back(StateOf(i));
+    return states;
 }
 
 void Indicator::RefreshTray()
@@ -163,13 +191,29 @@ void Indicator::RefreshTray()
     std::vector<TrayIcons::Icon> icons;
     for (size_t i = 0; i < settings_.keys.size(); ++i) {
         const KeySetting &setting = settings_.keys[i];
-        if (!setting.active || !setting.hasIcon)
+        if (!setting.active || !setting.hasIcon || setting.shown.tray == TrayShow::kNever)
             continue;
-        const bool on = StateOf(i) == 1;
-        icons.push_back({trayIds_[i], visuals_.Get(i, on).small,
-                         TooltipText(setting.name, on, TooltipCapacity())});
+        const int32_t state = StateOf(i);
+        const bool on = state == 1;
+        icons.push_back({trayIds_[i], visuals_.Get(i, on).small, TooltipText(setting.name, on, TooltipCapacity()),
+                         KeyTrayIconShown(setting, state)});
     }
+    // The tray menu stays within reach while no key's icon is there.
+    icons.push_back({kProgramTrayIconId, visuals_.Program().small, kProgramTip,
+                     ProgramTrayIconShown(settings_.keys, TrayStates())});
     tray_.Replace(icons);
+}
+
+void Indicator::RestyleTray()
+{
+    // Every icon modified in place, so that each keeps its spot.
+    if (!visuals_.FollowTaskbar(instance_))
+        return;
+    for (size_t key = 0; key < settings_.keys.size(); ++key)
+        if (settings_.keys[key].active && settings_.keys[key].hasIcon && tray_.Wanted(trayIds_[key]))
+            UpdateTrayIcon(key);
+    if (tray_.Wanted(kProgramTrayIconId))
+        tray_.Update(kProgramTrayIconId, visuals_.Program().small, kProgramTip, true);
 }
 
 void Indicator::UpdateDisplays()

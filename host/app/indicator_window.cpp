@@ -36,6 +36,8 @@ LRESULT CALLBACK Indicator::WindowProc(HWND window, UINT msg, WPARAM wParam, LPA
 
 LRESULT Indicator::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (TaskbarMayHaveChanged(msg, wParam, lParam))
+        RestyleTray();  // and on: others may want the message too
     if (msg == taskbarCreated_ && taskbarCreated_) {
         // A new shell has a notification area without our icons.
         OnOutsideChange(StateResync::kLockStates);

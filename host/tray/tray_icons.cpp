@@ -44,16 +44,36 @@ bool TrayIcons::Show(const Icon &icon, bool known)
                  : Send(NIM_ADD, icon) || Send(NIM_MODIFY, icon);
 }
 
-void TrayIcons::Update(UINT id, HICON image, const std::string &tip)
+void TrayIcons::Update(UINT id, HICON image, const std::string &tip, bool wanted)
 {
     for (size_t i = 0; i < icons_.size(); ++i) {
-        if (icons_[i].id != id)
+        Icon &icon = icons_[i];
+        if (icon.id != id)
             continue;
-        icons_[i].image = image;
-        icons_[i].tip = tip;
-        shown_[i] = Show(icons_[i], shown_[i]);
+        const bool wasWanted = icon.wanted;
+        icon.image = image;
+        icon.tip = tip;
+        icon.wanted = wanted;
+        if (wanted) {
+            // One deleted before may still be there if the shell did not
+            // apply the deletion: an addition, then a modification.
+            shown_[i] = Show(icon, wasWanted && shown_[i]);
+        } else if (wasWanted) {
+            // Also when not known to be shown: the shell may have taken it
+            // without saying so.
+            Send(NIM_DELETE, icon);
+            shown_[i] = false;
+        }
         return;
     }
+}
+
+bool TrayIcons::Wanted(UINT id) const
+{
+    for (const Icon &icon : icons_)
+        if (icon.id == id)
+            return icon.wanted;
+    return false;
 }
 
 void TrayIcons::AddAll()
@@ -61,30 +81,33 @@ void TrayIcons::AddAll()
     // A new shell has none of them; a repeated announcement finds them
     // there.
     for (size_t i = 0; i < icons_.size(); ++i)
-        shown_[i] = Show(icons_[i], false);
+        if (icons_[i].wanted)
+            shown_[i] = Show(icons_[i], false);
 }
 
 void TrayIcons::AddMissing()
 {
     for (size_t i = 0; i < icons_.size(); ++i)
-        if (!shown_[i])
+        if (icons_[i].wanted && !shown_[i])
             shown_[i] = Show(icons_[i], false);
 }
 
 void TrayIcons::RemoveAll()
 {
     // Also those not known to be shown: the shell may have taken them
-    // without saying so.
+    // without saying so. Those not wanted were deleted when they stopped
+    // being wanted.
     for (size_t i = 0; i < icons_.size(); ++i)
-        Send(NIM_DELETE, icons_[i]);
+        if (icons_[i].wanted)
+            Send(NIM_DELETE, icons_[i]);
     icons_.clear();
     shown_.clear();
 }
 
 bool TrayIcons::AllShown() const
 {
-    for (bool shown : shown_)
-        if (!shown)
+    for (size_t i = 0; i < icons_.size(); ++i)
+        if (icons_[i].wanted && !shown_[i])
             return false;
     return true;
 }

@@ -1,5 +1,8 @@
 /*
- * tray_icons.h - one notification-area icon per watched key with an icon.
+ * tray_icons.h - the notification-area icons: one per watched key with an
+ * icon, and the program's own. An icon may be wanted only at times (a key's
+ * icon only while the key is on): it is deleted while it is not, and added
+ * again when it is.
  *
  * The shell may have no notification area when the program starts, or lose
  * it when it restarts, and it answers FALSE also when it was merely slow to
@@ -24,16 +27,20 @@ public:
         UINT id;
         HICON image;
         std::string tip;
+        bool wanted;  // in the notification area now
     };
 
     void Init(HWND window, UINT callbackMessage);
     // Removes the current icons and adds these, in this order.
     void Replace(const std::vector<Icon> &icons);
-    // Changes one icon's image and tip; adds it if the shell lacks it.
-    void Update(UINT id, HICON image, const std::string &tip);
+    // Changes one icon's image and tip; adds it if the shell lacks it. An
+    // icon no longer wanted is deleted, one wanted again added.
+    void Update(UINT id, HICON image, const std::string &tip, bool wanted);
+    bool Wanted(UINT id) const;
     // After the shell restarted: every icon again.
     void AddAll();
-    // Those the shell did not take yet (it may have had no notification area).
+    // Those wanted that the shell did not take yet (it may have had no
+    // notification area).
     void AddMissing();
     void RemoveAll();
     bool AllShown() const;

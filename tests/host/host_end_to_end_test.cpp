@@ -46,6 +46,7 @@ struct Key {
     const char *code, *modifiers, *name;
     std::string soundOn, iconOn;
     bool lockKey;
+    std::string more;  // further lines of its section
 };
 
 std::vector<Key> DefaultKeys()
@@ -64,7 +65,7 @@ std::string Ini(const std::vector<Key> &keys, const std::string &switches = "")
         text += "[Key" + std::to_string(i + 1) + "]\r\nCode=" + k.code + "\r\nModifiers=" + k.modifiers +
                 "\r\nName=\"" + k.name + "\"\r\nSoundOn=\"" + k.soundOn + "\"\r\nIconOn=\"" + k.iconOn +
                 "\"\r\nHasIcon=" + (k.lockKey ? "1" : "0") + "\r\nHasOffState=" + (k.lockKey ? "1" : "0") +
-                "\r\n";
+                "\r\n" + k.more;
     }
     return text;
 }
@@ -675,6 +676,153 @@ TEST_F(HostTest, TrayIconsAreRightFromTheStartAndComeBackWithTheShell)
     for (const auto &call : area.Calls())
         deleted += call.operation == NIM_DELETE && call.owner == owner ? 1 : 0;
     EXPECT_EQ(3, deleted) << "the icons go with the program";
+}
+
+TEST_F(HostTest, EachKeysTrayIconAndSoundsAsItChoosesAndTheProgramsIconWhileNoKeyHasOne)
+{
+    FakeNotificationArea area;
+    ASSERT_TRUE(area.Open());
+    std::vector<Key> keys = DefaultKeys();
+    keys[0].more = "Tray=1\r\nSoundOffState=0\r\n";  // while on; silent going off
+    keys[1].more = "Tray=2\r\n";                      // never
+    keys[2].more = "Tray=2\r\nSoundOnState=0\r\n";
+    ASSERT_TRUE(WriteFileBytes(ini_, Ini(keys)));
+    ASSERT_TRUE(StartTolvar(program_));
+    const HWND owner = program_.Window();
+    // Caps Lock's icon only while it is on, the program's only while
+    // Caps Lock's is not there.
+    auto holds = [&](bool capsOn) {
+        return (area.IdOf(owner, "Caps Lock: on") != 0) == capsOn && !area.IdOf(owner, "Caps Lock: off") &&
+               (area.IdOf(owner, "Tolvar") != 0) == !capsOn;
+    };
+    EXPECT_TRUE(holds(false)) << area.Describe();
+    auto tapCaps = [] {
+        g_keys->Tap(VK_CAPITAL);
+        return true;
+    };
+    const struct {
+        const char *what;
+        std::function<bool()> change;
+        bool capsOn;
+    } rows[] = {
+        {"Caps Lock on", tapCaps, true},
+        {"Caps Lock off", tapCaps, false},
+        {"Caps Lock on again", tapCaps, true},
+        {"a new shell", [&] { return area.Restart(); }, true},
+        {"Caps Lock off in the new shell", tapCaps, false},
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.what);
+        ASSERT_TRUE(r.change());
+        EXPECT_TRUE(WaitFor([&] { return holds(r.capsOn); }, kWaitMs)) << area.Describe();
+    }
+    EXPECT_FALSE(area.IdOf(owner, "Num Lock: off") || area.IdOf(owner, "Scroll Lock: off")) << area.Describe();
+    g_keys->Tap(VK_SCROLL);
+    const std::vector<std::string> expected = {
+        "0x14 0x80 1 \"Caps Lock\" icon=res:2000 sound=res:106",
+        "0x14 0x80 0 \"Caps Lock\" icon=res:2001 sound=silent",
+        "0x14 0x80 1 \"Caps Lock\" icon=res:2000 sound=res:106",
+        "0x14 0x80 0 \"Caps Lock\" icon=res:2001 sound=silent",
+        "0x91 0x80 1 \"Scroll Lock\" icon=res:4000 sound=silent",
+    };
+    ASSERT_TRUE(WaitLogLines(log_, expected.size()));
+    EXPECT_EQ(expected, LogLines(log_));
+    EXPECT_FALSE(area.IdOf(owner, "Scroll Lock: on")) << area.Describe();
+    area.ClearCalls();
+    DWORD code = 1;
+    ASSERT_TRUE(program_.Exit(&code));
+    EXPECT_EQ(1, area.Count(NIM_DELETE, owner, "Tolvar")) << area.Describe();
+    EXPECT_EQ(1u, area.Calls().size()) << area.Describe();
+}
+
+// The personalisation value that says whether the taskbar is light; the
+// prefix's own is put back at the end.
+class LightTaskbar {
+public:
+    LightTaskbar()
+    {
+        RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+        had_ = key_ && RegQueryValueExA(key_, kValue, nullptr, nullptr, reinterpret_cast<BYTE *>(&before_), &size_) ==
+                           ERROR_SUCCESS;
+    }
+    ~LightTaskbar()
+    {
+        Set(had_ ? static_cast<int>(before_) : -1);
+        if (key_)
+            RegCloseKey(key_);
+    }
+    // -1: no value.
+    bool Set(int value)
+    {
+        const DWORD v = static_cast<DWORD>(value);
+        return value < 0 ? (RegDeleteValueA(key_, kValue), true)
+                         : RegSetValueExA(key_, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&v), sizeof v) ==
+                               ERROR_SUCCESS;
+    }
+
+private:
+    static constexpr const char *kKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+    static constexpr const char *kValue = "SystemUsesLightTheme";
+    HKEY key_ = nullptr;
+    bool had_ = false;
+    DWORD before_ = 0, size_ = sizeof(DWORD);
+};
+
+TEST_F(HostTest, DefaultTrayIconsFollowTheTaskbarsLookAndPickedOnesStay)
+{
+    FakeNotificationArea area;
+    ASSERT_TRUE(area.Open());
+    LightTaskbar taskbar;
+    ASSERT_TRUE(taskbar.Set(1));
+    const std::string icon = folder_ + "\\num off.ico";
+    ASSERT_TRUE(WriteFileBytes(icon, IconFileBytes()));
+    std::vector<Key> keys = DefaultKeys();
+    keys[1].more = "IconOff=\"" + icon + "\"\r\n";
+    ASSERT_TRUE(WriteFileBytes(ini_, Ini(keys)));
+    ASSERT_TRUE(StartTolvar(program_));
+    const HWND owner = program_.Window();
+    // The images of the program's resources at the tray's size.
+    HMODULE exe = LoadLibraryExA(exe_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(exe);
+    auto image = [&](int id) {
+        const int size = GetSystemMetrics(SM_CXSMICON);
+        HICON loaded = static_cast<HICON>(LoadImageA(exe, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
+        const std::string bits = IconColourBits(loaded);
+        DestroyIcon(loaded);
+        return bits;
+    };
+    auto shows = [&](const char *tip, int id) {
+        const std::string bits = image(id);
+        return !bits.empty() && area.HeldData(owner, tip).find(bits) != std::string::npos;
+    };
+    const std::string picked = area.HeldData(owner, "Num Lock: off");
+    EXPECT_TRUE(shows("Caps Lock: off", 5001) && shows("Scroll Lock: off", 5021)) << "a light taskbar at start";
+    const struct {
+        const char *what;
+        int value;      // SystemUsesLightTheme, -1: none
+        int capsOff;    // the resources then shown
+        int scrollOff;
+    } rows[] = {
+        {"dark", 0, 5101, 5121},
+        {"light", 1, 5001, 5021},
+        {"not said, as Windows' default: dark", -1, 5101, 5121},
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.what);
+        area.ClearCalls();
+        ASSERT_TRUE(taskbar.Set(r.value));
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("ImmersiveColorSet"),
+                            SMTO_ABORTIFHUNG, 5000, &result);
+        // Modified in place, each keeping its spot; the picked icon as it is.
+        EXPECT_TRUE(WaitFor([&] { return shows("Caps Lock: off", r.capsOff) && shows("Scroll Lock: off", r.scrollOff); },
+                            kWaitMs))
+            << area.Describe();
+        EXPECT_EQ(1, area.Count(NIM_MODIFY, owner, "Caps Lock: off")) << area.Describe();
+        EXPECT_EQ(0, area.Count(NIM_ADD, owner, "Caps Lock: off")) << area.Describe();
+        EXPECT_EQ(picked, area.HeldData(owner, "Num Lock: off"));
+    }
+    FreeLibrary(exe);
 }
 
 TEST_F(HostTest, TheEndOfTheSessionClosesItsDialogsAndEndsIt)

@@ -18,6 +18,8 @@
 #include "host/settings/settings.h"
 #include "host/settings/settings_ini.h"
 #include "host/tray/tray_icon_ids.h"
+#include "host/tray/tray_presence.h"
+#include "host/tray/tray_theme.h"
 
 using namespace tolvar;
 
@@ -585,6 +587,64 @@ TEST(TrayIcons, EveryKeyKeepsItsOwnIdWhereverItStandsInTheList)
     EXPECT_EQ(before[0], now[2]);
     EXPECT_EQ(5u, std::set<uint32_t>(now.begin(), now.end()).size());
     EXPECT_EQ(0u, std::set<uint32_t>(before.begin(), before.end()).count(now[3]));
+}
+
+TEST(TrayIcons, EachKeyAsItsChoiceSaysAndTheProgramsWhileNoKeysIs)
+{
+    KeySetting always = DefaultSettings().keys[0], whileOn = always, never = always;
+    whileOn.shown.tray = TrayShow::kWhileOn;
+    never.shown.tray = TrayShow::kNever;
+    KeySetting noIcon = always, inactive = always;
+    noIcon.hasIcon = false;
+    inactive.active = false;
+    struct Case {
+        const char *what;
+        std::vector<KeySetting> keys;
+        std::vector<int32_t> states;
+        std::vector<bool> shown;
+        bool program;
+    } const cases[] = {
+        {"always", {always, always}, {0, 1}, {true, true}, false},
+        {"while on: on", {whileOn}, {1}, {true}, false},
+        {"while on: off, or not known", {whileOn, whileOn}, {0, -1}, {false, false}, true},
+        {"never, no icon, inactive", {never, noIcon, inactive}, {1, 1, 1}, {false, false, false}, true},
+        {"one of them", {never, whileOn}, {1, 1}, {false, true}, false},
+        {"no keys", {}, {}, {}, true},
+    };
+    for (const Case &c : cases) {
+        for (size_t i = 0; i < c.keys.size(); ++i)
+            EXPECT_EQ(c.shown[i], KeyTrayIconShown(c.keys[i], c.states[i])) << c.what << " " << i;
+        EXPECT_EQ(c.program, ProgramTrayIconShown(c.keys, c.states)) << c.what;
+    }
+}
+
+TEST(TrayIcons, DefaultIconsFollowTheTaskbarsLook)
+{
+    struct LookCase {
+        bool highContrast, hasLight;
+        uint32_t light;
+        TrayLook look;
+    } const looks[] = {
+        {false, false, 0, TrayLook::kDark},  // no such value: the taskbar is dark
+        {false, true, 0, TrayLook::kDark},   {false, true, 1, TrayLook::kLight},
+        {false, true, 2, TrayLook::kDark},   {true, true, 1, TrayLook::kHighContrast},
+        {true, false, 0, TrayLook::kHighContrast},
+    };
+    for (const LookCase &c : looks)
+        EXPECT_EQ(c.look, ChooseTrayLook(c.highContrast, c.hasLight, c.light))
+            << c.highContrast << c.hasLight << c.light;
+    struct IdCase {
+        int defaultId;
+        TrayLook look;
+        int tray;
+    } const ids[] = {
+        {2000, TrayLook::kLight, 5000}, {2001, TrayLook::kLight, 5001},
+        {3000, TrayLook::kDark, 5110},  {4001, TrayLook::kDark, 5121},
+        {1, TrayLook::kHighContrast, 5230}, {4000, TrayLook::kHighContrast, 5220},
+        {0, TrayLook::kLight, 0},  // no icon
+    };
+    for (const IdCase &c : ids)
+        EXPECT_EQ(c.tray, TrayIconResource(c.defaultId, c.look)) << c.defaultId;
 }
 
 std::string BoxText(const ScreenBox &b)

@@ -207,6 +207,34 @@ UINT FakeNotificationArea::IdOf(HWND owner, const std::string &tip)
     return id;
 }
 
+std::string FakeNotificationArea::HeldData(HWND owner, const std::string &tip)
+{
+    const std::string wide = TipInData(tip);
+    std::string data;
+    EnterCriticalSection(&lock_);
+    for (const auto &icon : held_)
+        if (icon.first.first == owner && icon.second.find(wide) != std::string::npos)
+            data = icon.second;
+    LeaveCriticalSection(&lock_);
+    return data;
+}
+
+std::string IconColourBits(HICON icon)
+{
+    ICONINFO info = {};
+    if (!icon || !GetIconInfo(icon, &info))
+        return std::string();
+    std::string bits;
+    BITMAP colour = {};
+    if (info.hbmColor && GetObjectA(info.hbmColor, sizeof colour, &colour)) {
+        bits.resize(static_cast<size_t>(colour.bmWidthBytes) * colour.bmHeight);
+        bits.resize(GetBitmapBits(info.hbmColor, static_cast<LONG>(bits.size()), &bits[0]));
+    }
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bits;
+}
+
 std::string FakeNotificationArea::Describe()
 {
     std::string text;

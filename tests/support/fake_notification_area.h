@@ -57,6 +57,8 @@ public:
     // The id of the icon of owner that the area holds with this tooltip,
     // or 0.
     UINT IdOf(HWND owner, const std::string &tip);
+    // What the area holds of that icon (its latest call's data), or "".
+    std::string HeldData(HWND owner, const std::string &tip);
     // The calls so far, one line each, for a failure message.
     std::string Describe();
 
@@ -73,6 +75,11 @@ private:
     std::vector<Call> calls_;
     std::map<std::pair<HWND, UINT>, std::string> held_;  // icon -> its latest data
 };
+
+// The colour bits of an icon as Wine's Shell_NotifyIcon puts them into the
+// data it sends (the bitmap's bits, after the mask's): a held icon shows
+// this image when its data contains them.
+std::string IconColourBits(HICON icon);
 
 } // namespace tolvar_test
 
