@@ -30,6 +30,7 @@
 #include "host/channel/hook_thread.h"
 #include "host/channel/host_channel.h"
 #include "host/app/indication_log.h"
+#include "host/app/screen_reader.h"
 #include "host/tray/key_visuals.h"
 #include "host/display/screen_displays.h"
 #include "host/settings/options_library.h"
@@ -161,6 +162,8 @@ private:
     HICON previewIcon_ = nullptr;
     SoundPlayer sounds_;
     IndicationLog log_;
+    ScreenReader screenReader_;
+    std::string announcement_;  // the latest indication's, still to be said
     ReportTiming timing_;
     Demo demo_;
 

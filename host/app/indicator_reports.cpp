@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "common/virtual_keys.h"
+#include "host/app/announcement.h"
 #include "host/display/indication.h"
 #include "host/tray/tray_icon_ids.h"
 #include "host/tray/tray_presence.h"
@@ -114,6 +115,8 @@ void Indicator::Indicate(size_t key, int32_t state, LONG number)
     sounds_.Play(sound, logLine);
     if (setting.hasIcon)
         trayStale_[key] = true;
+    if (settings_.display.announce)
+        announcement_ = AnnouncementText(setting, state);
     displayKey_ = static_cast<int>(key);
     displayState_ = state;
     if (timing_.enabled())
@@ -142,6 +145,10 @@ void Indicator::ShowPending()
     for (LONG number : unshownReports_)
         timing_.Shown(number);
     unshownReports_.clear();
+    // A burst is told by its latest indication.
+    if (!announcement_.empty())
+        screenReader_.Announce(window_, announcement_);
+    announcement_.clear();
     if (displayKey_ >= 0 && settings_.showDisplay) {
         const KeySetting &setting = settings_.keys[static_cast<size_t>(displayKey_)];
         const bool on = displayState_ != 0;

@@ -278,6 +278,7 @@ void Indicator::ShutDown()
         DestroyIcon(previewIcon_);
     previewIcon_ = nullptr;
     if (window_) {
+        screenReader_.Stop(window_);
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
         window_ = nullptr;

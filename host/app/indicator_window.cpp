@@ -70,6 +70,8 @@ LRESULT Indicator::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         Quit();
         return 0;
+    case WM_GETOBJECT:
+        return screenReader_.OnGetObject(window_, wParam, lParam);
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:

@@ -56,8 +56,9 @@ std::vector<Key> DefaultKeys()
             {"0x91", "0x80", "Scroll Lock", "", "", true}};
 }
 
-// A settings file as the program writes it.
-std::string Ini(const std::vector<Key> &keys, const std::string &switches = "")
+// A settings file as the program writes it, with these lines of its
+// [Tolvar] and its [Display] sections.
+std::string Ini(const std::vector<Key> &keys, const std::string &switches = "", const std::string &display = "")
 {
     std::string text = "[Tolvar]\r\nVersion=1\r\n" + switches + "Keys=" + std::to_string(keys.size()) + "\r\n";
     for (size_t i = 0; i < keys.size(); ++i) {
@@ -67,7 +68,7 @@ std::string Ini(const std::vector<Key> &keys, const std::string &switches = "")
                 "\"\r\nHasIcon=" + (k.lockKey ? "1" : "0") + "\r\nHasOffState=" + (k.lockKey ? "1" : "0") +
                 "\r\n" + k.more;
     }
-    return text;
+    return display.empty() ? text : text + "[Display]\r\n" + display;
 }
 
 // A 16 x 16 icon file of one colour, and a short silent sound file.
@@ -394,17 +395,21 @@ TEST_F(HostTest, TheSwitchesOfTheOptions)
         const char *switches;
         const char *on, *off;  // what is played
         const char *first;     // a line that comes before any key is typed
+        const char *display;   // lines of the [Display] section
     } cases[] = {
         {"Silent=1\r\n", "silent", "silent", nullptr},
         {"BeepOnly=1\r\n", "beep", "beep", nullptr},
         {"Silent=1\r\nBeepOnly=1\r\nOnScreenDisplay=0\r\n", "silent", "silent", nullptr},
         // Num Lock turned on at start, by a key press that is indicated.
         {"NumLockOn=1\r\n", "res:106", "res:107", "0x90 0x80 1 \"Num Lock\" icon=res:3000 sound=res:106"},
+        // Told to screen readers, where the system can (Wine cannot): the
+        // indications stay as they are.
+        {"", "res:106", "res:107", nullptr, "Announce=1\r\n"},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.switches);
+        SCOPED_TRACE(std::string(c.switches) + (c.display ? c.display : ""));
         DeleteFileA(log_.c_str());
-        ASSERT_TRUE(WriteFileBytes(ini_, Ini(DefaultKeys(), c.switches)));
+        ASSERT_TRUE(WriteFileBytes(ini_, Ini(DefaultKeys(), c.switches, c.display ? c.display : "")));
         TolvarProgram program;
         ASSERT_TRUE(StartTolvar(program));
         std::vector<std::string> expected;
@@ -418,6 +423,9 @@ TEST_F(HostTest, TheSwitchesOfTheOptions)
         expected.push_back("0x14 0x80 0 \"Caps Lock\" icon=res:2001 sound=" + std::string(c.off));
         ASSERT_TRUE(WaitLogLines(log_, expected.size()));
         EXPECT_EQ(expected, LogLines(log_));
+        // A screen reader asks the window for its element.
+        const LONG kUiaRootObjectId = -25;
+        EXPECT_TRUE(Deliver(program.Window(), WM_GETOBJECT, 0, kUiaRootObjectId));
         DWORD code = 1;
         ASSERT_TRUE(program.Exit(&code));
         EXPECT_EQ(0u, code);

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "host/app/announcement.h"
 #include "host/app/command_line.h"
 #include "host/display/display_placement.h"
 #include "host/display/indication.h"
@@ -560,6 +561,18 @@ TEST(Indication, LogLineAndTooltip)
     EXPECT_EQ("Caps Lock: on", TooltipText("Caps Lock", true, 128));
     EXPECT_EQ("Caps: off", TooltipText("Caps Lock", false, 10));
     EXPECT_EQ("", TooltipText("Caps Lock", false, 5));
+
+    // What a screen reader says.
+    KeySetting caps = DefaultSettings().keys[0], f8;
+    f8.keyCode = 0x77;
+    f8.name = "F8\t";
+    const struct {
+        const KeySetting *key;
+        int32_t state;
+        const char *said;
+    } said[] = {{&caps, 1, "Caps Lock on"}, {&caps, 0, "Caps Lock off"}, {&f8, 1, "F8  pressed"}};
+    for (const auto &c : said)
+        EXPECT_EQ(c.said, AnnouncementText(*c.key, c.state));
 }
 
 TEST(TrayIcons, EveryKeyKeepsItsOwnIdWhereverItStandsInTheList)
