@@ -3,6 +3,24 @@
 
 namespace tolvar {
 
+namespace {
+
+// "/quiet" as installers write it, in any case, or "--quiet".
+bool IsQuietSwitch(const std::string &arg)
+{
+    if (arg == "--quiet")
+        return true;
+    const char quiet[] = "/quiet";
+    if (arg.size() != sizeof quiet - 1)
+        return false;
+    for (size_t i = 0; i < arg.size(); ++i)
+        if ((arg[i] >= 'A' && arg[i] <= 'Z' ? arg[i] - 'A' + 'a' : arg[i]) != quiet[i])
+            return false;
+    return true;
+}
+
+}  // namespace
+
 bool ParseCommandLine(const std::vector<std::string> &args, CommandLine *out, std::string *error)
 {
     CommandLine line;
@@ -17,6 +35,8 @@ bool ParseCommandLine(const std::vector<std::string> &args, CommandLine *out, st
             value = &line.timingPath;
         else if (arg == "--no-splash")
             line.splash = false;
+        else if (IsQuietSwitch(arg))
+            line.quiet = true;
         else if (arg == "--demo")
             line.demo = true;
         else if (arg == "--exit")
@@ -43,6 +63,8 @@ const char *UsageText()
            "  --settings PATH   use this settings file instead of Tolvar.ini\n"
            "  --log FILE        append one line per indication to FILE\n"
            "  --no-splash       start without the splash window\n"
+           "  /quiet, --quiet   the same, for installers and scripts (a start from the\n"
+           "                    Startup folder at logon is quiet too)\n"
            "  --demo            press the lock keys, show their indications and exit\n"
            "  --timing FILE     write report-to-tray timing figures to FILE at exit\n"
            "  --exit            ask the running Tolvar to exit; exit code 0 once none\n"

@@ -1,8 +1,8 @@
 /*
  * command_line.h - the switches of Tolvar.exe.
  *
- *   Tolvar.exe [--settings PATH] [--log FILE] [--no-splash] [--demo]
- *              [--timing FILE] [--exit]
+ *   Tolvar.exe [--settings PATH] [--log FILE] [--no-splash] [/quiet]
+ *              [--demo] [--timing FILE] [--exit]
  *
  * Platform-free, so that the parsing is tested natively.
  */
@@ -19,6 +19,7 @@ struct CommandLine {
     std::string logPath;       // empty: no log
     std::string timingPath;    // empty: no timing figures
     bool splash = true;
+    bool quiet = false;        // started by an installer or a script: no splash
     bool demo = false;
     bool exitRunning = false;  // tell the running instance to exit
 };

@@ -4,6 +4,8 @@
 #include <shellapi.h>
 
 #include "hook/companion/companion_protocol.h"
+#include "host/app/logon_start.h"
+#include "host/app/quiet_start.h"
 #include "host/settings/settings_file.h"
 
 namespace tolvar {
@@ -89,7 +91,8 @@ void Indicator::OnStarted()
     notices.swap(notices_);
     for (const std::string &notice : notices)
         Warn(notice);
-    if (line_.splash && !line_.demo && options_.available() && !quitting_) {
+    if (ShowSplashAtStart(line_, settings_.display.splash, StartedFromStartupFolder()) && options_.available() &&
+        !quitting_) {
         options_.ShowSplash(window_);
         AfterModalLoop();
     }

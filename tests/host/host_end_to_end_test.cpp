@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <string.h>
@@ -831,6 +832,45 @@ TEST_F(HostTest, DefaultTrayIconsFollowTheTaskbarsLookAndPickedOnesStay)
         EXPECT_EQ(picked, area.HeldData(owner, "Num Lock: off"));
     }
     FreeLibrary(exe);
+}
+
+TEST_F(HostTest, TheSplashGreetsAUserWhoStartsItNotALogonOrAnInstaller)
+{
+    wchar_t startup[MAX_PATH] = L"", desktop[MAX_PATH] = L"";
+    ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_STARTUP, nullptr, SHGFP_TYPE_CURRENT, startup));
+    ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop));
+    std::wstring startupInOtherCase = startup;
+    CharLowerBuffW(&startupInOtherCase[0], static_cast<DWORD>(startupInOtherCase.size()));
+    const struct {
+        const char *what;
+        const char *argument;  // besides --settings
+        const char *display;   // lines of [Display]
+        std::wstring shortcut; // started from it
+        bool splash;
+    } rows[] = {
+        {"by hand", nullptr, "", L"", true},
+        {"from a shortcut on the desktop", nullptr, "", std::wstring(desktop) + L"\\Tolvar.lnk", true},
+        {"at logon, from the Startup folder", nullptr, "", startupInOtherCase + L"\\Tolvar.lnk", false},
+        {"by an installer", "/quiet", "", L"", false},
+        {"with the splash turned off", nullptr, "Splash=0\r\n", L"", false},
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.what);
+        ASSERT_TRUE(WriteFileBytes(ini_, Ini(DefaultKeys(), "", r.display)));
+        TolvarProgram program;
+        program.FromShortcut(r.shortcut);
+        std::vector<std::string> args = {"--settings", ini_};
+        if (r.argument)
+            args.push_back(r.argument);
+        ASSERT_TRUE(program.Start(exe_, args));
+        ASSERT_TRUE(program.WaitReady());
+        // Once the start's last message is handled, a splash is up.
+        ASSERT_TRUE(program.WaitHandled());
+        EXPECT_EQ(r.splash, FindDialogOf(program.pid(), "Tolvar About") != nullptr);
+        DWORD code = 1;
+        ASSERT_TRUE(program.Exit(&code));
+        EXPECT_EQ(0u, code);
+    }
 }
 
 TEST_F(HostTest, TheEndOfTheSessionClosesItsDialogsAndEndsIt)

@@ -11,6 +11,7 @@
 
 #include "host/app/announcement.h"
 #include "host/app/command_line.h"
+#include "host/app/quiet_start.h"
 #include "host/display/display_placement.h"
 #include "host/display/indication.h"
 #include "host/settings/ini_text.h"
@@ -829,6 +830,7 @@ TEST(CommandLine, Switches)
         bool ok;
         std::string settings, log;
         bool splash, demo;
+        bool quiet;
     } const cases[] = {
         {{}, true, "", "", true, false},
         {{"--settings", "a b.ini", "--log", "x.log", "--no-splash", "--demo"}, true, "a b.ini", "x.log",
@@ -836,6 +838,9 @@ TEST(CommandLine, Switches)
         {{"--log"}, false, "", "", true, false},
         {{"--log", ""}, false, "", "", true, false},
         {{"--watch", "0x14"}, false, "", "", true, false},
+        {{"/QUIET"}, true, "", "", true, false, true},
+        {{"--quiet", "/Quiet"}, true, "", "", true, false, true},
+        {{"/quieter"}, false, "", "", true, false},
     };
     for (const Case &c : cases) {
         CommandLine line;
@@ -849,7 +854,49 @@ TEST(CommandLine, Switches)
         EXPECT_EQ(c.log, line.logPath);
         EXPECT_EQ(c.splash, line.splash);
         EXPECT_EQ(c.demo, line.demo);
+        EXPECT_EQ(c.quiet, line.quiet);
     }
+}
+
+TEST(QuietStart, TheSplashGreetsAUserWhoStartsTolvarNotALogonOrAnInstaller)
+{
+    const std::vector<std::string> startup = {
+        "C:\\USERS\\ANNA\\APPDATA\\ROAMING\\MICROSOFT\\WINDOWS\\START MENU\\PROGRAMS\\STARTUP",
+        "C:\\PROGRAMDATA\\MICROSOFT\\WINDOWS\\START MENU\\PROGRAMS\\STARTUP\\"};
+    const struct {
+        const char *link;
+        bool startup;
+    } links[] = {
+        {"C:\\Users\\Anna\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup\\Tolvar.lnk", true},
+        {"c:/programdata/microsoft/windows/start menu/programs/startup/Tolvar.lnk", true},
+        {"C:\\Users\\Anna\\Desktop\\Tolvar.lnk", false},
+        {"C:\\Users\\Anna\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup", false},
+        {"C:\\Users\\Anna\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\StartupX\\T.lnk", false},
+        {"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Startup\\..\\Tolvar.lnk", false},
+        {"", false},
+    };
+    for (const auto &c : links)
+        EXPECT_EQ(c.startup, IsStartupShortcut(c.link, startup)) << c.link;
+    EXPECT_FALSE(IsStartupShortcut("C:\\x.lnk", {""}));
+
+    CommandLine byHand, quiet, noSplash, demo;
+    quiet.quiet = true;
+    noSplash.splash = false;
+    demo.demo = true;
+    const struct {
+        const char *what;
+        const CommandLine *line;
+        bool setting, atLogon, splash;
+    } starts[] = {
+        {"by hand", &byHand, true, false, true},
+        {"at logon", &byHand, true, true, false},
+        {"splash turned off", &byHand, false, false, false},
+        {"/quiet", &quiet, true, false, false},
+        {"--no-splash", &noSplash, true, false, false},
+        {"--demo", &demo, true, false, false},
+    };
+    for (const auto &c : starts)
+        EXPECT_EQ(c.splash, ShowSplashAtStart(*c.line, c.setting, c.atLogon)) << c.what;
 }
 
 TEST(SetAsideFiles, OnlyTheInstallersNamesForProgramFiles)

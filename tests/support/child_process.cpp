@@ -50,6 +50,12 @@ bool ChildProcess::Start(const std::wstring &commandLine, const std::string &out
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     si.hStdOutput = out;
     si.hStdError = out;
+    std::vector<wchar_t> title(shortcut.begin(), shortcut.end());
+    title.push_back(L'\0');
+    if (!shortcut.empty()) {
+        si.dwFlags |= STARTF_TITLEISLINKNAME;
+        si.lpTitle = title.data();
+    }
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     const std::wstring folder = WideText(currentFolder);

@@ -24,6 +24,9 @@ public:
     // The same with a command line in any language.
     bool Start(const std::wstring &commandLine, const std::string &outputPath,
                const std::string &currentFolder = "");
+    // Started as Windows starts a program from this shortcut (its path in
+    // the start-up information), when not empty.
+    std::wstring shortcut;
     DWORD Id() const { return info_.dwProcessId; }
     DWORD MainThreadId() const { return info_.dwThreadId; }
     HANDLE Handle() const { return info_.hProcess; }

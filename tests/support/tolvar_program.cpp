@@ -171,6 +171,7 @@ bool TolvarProgram::Start(const std::wstring &exe, const std::vector<std::wstrin
     for (const std::wstring &arg : args)
         line += L" \"" + arg + L"\"";
     process_.reset(new ChildProcess);
+    process_->shortcut = shortcut_;
     return process_->Start(line, outputPath);
 }
 
@@ -183,6 +184,7 @@ bool TolvarProgram::Start(const std::string &exe, const std::vector<std::string>
     for (const std::string &arg : args)
         line += " " + Quote(arg);
     process_.reset(new ChildProcess);
+    process_->shortcut = shortcut_;
     return process_->Start(line, exe + ".out", currentFolder);
 }
 

@@ -31,6 +31,8 @@ public:
     // (empty: this process's); what it prints goes to a file beside it.
     bool Start(const std::string &exe, const std::vector<std::string> &args,
                const std::string &currentFolder = "");
+    // The next start as from this shortcut (ChildProcess::shortcut).
+    void FromShortcut(const std::wstring &shortcut) { shortcut_ = shortcut; }
     // The same for paths in any language, its output going to outputPath.
     bool Start(const std::wstring &exe, const std::vector<std::wstring> &args,
                const std::string &outputPath);
@@ -62,6 +64,7 @@ public:
 private:
     std::unique_ptr<ChildProcess> process_;
     uint32_t hookAtStart_ = 0;
+    std::wstring shortcut_;
 };
 
 // Runs exe with the arguments to its end; false when it did not end in time.
