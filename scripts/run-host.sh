@@ -38,6 +38,10 @@ fi
 trap wine_session_stop EXIT
 run=$build/host-run
 wine_session_start "$run"
+# Wine's taskbar is light: say so as Windows does, so that the tray's icons
+# are drawn for it.
+wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
+     /v SystemUsesLightTheme /t REG_DWORD /d 1 /f >/dev/null 2>&1
 
 # Fresh settings: the defaults, with the display kept up long enough to be
 # seen in the screenshot and the Caps Lock display switched on.
