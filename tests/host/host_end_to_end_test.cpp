@@ -52,9 +52,9 @@ struct Key {
 
 std::vector<Key> DefaultKeys()
 {
-    return {{"0x14", "0x80", "Caps Lock", "", "", true},
-            {"0x90", "0x80", "Num Lock", "", "", true},
-            {"0x91", "0x80", "Scroll Lock", "", "", true}};
+    return {{"0x14", "0x80", "Caps Lock", "", "", true, ""},
+            {"0x90", "0x80", "Num Lock", "", "", true, ""},
+            {"0x91", "0x80", "Scroll Lock", "", "", true, ""}};
 }
 
 // A settings file as the program writes it, with these lines of its
@@ -331,8 +331,8 @@ TEST_F(HostTest, LockKeysAndCombinationsIndicateWithTheirIconsAndSounds)
     std::vector<Key> keys = DefaultKeys();
     keys[0].iconOn = icon;
     keys[1].iconOn = icon.substr(besideProgram.size());
-    keys.push_back({"0x4B", kCtrlShift, "Ctrl+Shift+K", sound.substr(besideProgram.size()), "", false});
-    keys.push_back({"0x4C", kCtrlShift, "Ctrl+Shift+L", folder_ + "\\gone.wav", "", false});
+    keys.push_back({"0x4B", kCtrlShift, "Ctrl+Shift+K", sound.substr(besideProgram.size()), "", false, ""});
+    keys.push_back({"0x4C", kCtrlShift, "Ctrl+Shift+L", folder_ + "\\gone.wav", "", false, ""});
     // A path as an earlier version saved it, in the system's code page (this
     // program's); Tolvar.exe runs in UTF-8.
     const std::wstring accented = L"caf\u00E9.wav";
@@ -340,7 +340,7 @@ TEST_F(HostTest, LockKeysAndCombinationsIndicateWithTheirIconsAndSounds)
     WideCharToMultiByte(CP_ACP, 0, accented.c_str(), -1, systemBytes, sizeof systemBytes, nullptr, nullptr);
     WideCharToMultiByte(CP_UTF8, 0, accented.c_str(), -1, utf8Bytes, sizeof utf8Bytes, nullptr, nullptr);
     ASSERT_TRUE(WriteFileBytes(folder_ + "\\" + systemBytes, WaveFileBytes()));
-    keys.push_back({"0x4D", kCtrlShift, "Ctrl+Shift+M", folder_ + "\\" + systemBytes, "", false});
+    keys.push_back({"0x4D", kCtrlShift, "Ctrl+Shift+M", folder_ + "\\" + systemBytes, "", false, ""});
     ASSERT_TRUE(WriteFileBytes(ini_, Ini(keys, "DisplayMilliseconds=10000\r\n")));
     ASSERT_TRUE(StartTolvar(program_, folder_));
 
@@ -398,11 +398,11 @@ TEST_F(HostTest, TheSwitchesOfTheOptions)
         const char *first;     // a line that comes before any key is typed
         const char *display;   // lines of the [Display] section
     } cases[] = {
-        {"Silent=1\r\n", "silent", "silent", nullptr},
-        {"BeepOnly=1\r\n", "beep", "beep", nullptr},
-        {"Silent=1\r\nBeepOnly=1\r\nOnScreenDisplay=0\r\n", "silent", "silent", nullptr},
+        {"Silent=1\r\n", "silent", "silent", nullptr, nullptr},
+        {"BeepOnly=1\r\n", "beep", "beep", nullptr, nullptr},
+        {"Silent=1\r\nBeepOnly=1\r\nOnScreenDisplay=0\r\n", "silent", "silent", nullptr, nullptr},
         // Num Lock turned on at start, by a key press that is indicated.
-        {"NumLockOn=1\r\n", "res:106", "res:107", "0x90 0x80 1 \"Num Lock\" icon=res:3000 sound=res:106"},
+        {"NumLockOn=1\r\n", "res:106", "res:107", "0x90 0x80 1 \"Num Lock\" icon=res:3000 sound=res:106", nullptr},
         // Told to screen readers, where the system can (Wine cannot): the
         // indications stay as they are.
         {"", "res:106", "res:107", nullptr, "Announce=1\r\n"},

@@ -832,15 +832,15 @@ TEST(CommandLine, Switches)
         bool splash, demo;
         bool quiet;
     } const cases[] = {
-        {{}, true, "", "", true, false},
+        {{}, true, "", "", true, false, false},
         {{"--settings", "a b.ini", "--log", "x.log", "--no-splash", "--demo"}, true, "a b.ini", "x.log",
-         false, true},
-        {{"--log"}, false, "", "", true, false},
-        {{"--log", ""}, false, "", "", true, false},
-        {{"--watch", "0x14"}, false, "", "", true, false},
+         false, true, false},
+        {{"--log"}, false, "", "", true, false, false},
+        {{"--log", ""}, false, "", "", true, false, false},
+        {{"--watch", "0x14"}, false, "", "", true, false, false},
         {{"/QUIET"}, true, "", "", true, false, true},
         {{"--quiet", "/Quiet"}, true, "", "", true, false, true},
-        {{"/quieter"}, false, "", "", true, false},
+        {{"/quieter"}, false, "", "", true, false, false},
     };
     for (const Case &c : cases) {
         CommandLine line;
