@@ -1336,6 +1336,68 @@ TEST_F(HostTest, TheCapsLockDisplayFollowsTheScreen)
     }
 }
 
+// Over a window that covers its whole monitor (a game, a video) nothing
+// shows; the indicators that stay come back when it is gone. A key can
+// bring up the display for one of its states only.
+TEST_F(HostTest, NothingShowsOverAFullScreenWindowAndEachStateHasItsOwnDisplay)
+{
+    std::string ini = Ini(DefaultKeys(), "CapsLockDisplay=1\r\nDisplayMilliseconds=10000\r\n");
+    const std::string num = "Name=\"Num Lock\"";
+    ini.replace(ini.find(num), num.size(), num + "\r\nDisplayOff=0");
+    ASSERT_TRUE(WriteFileBytes(ini_, ini));
+    FakeNotificationArea area;
+    ASSERT_TRUE(area.Open());
+    ASSERT_TRUE(StartTolvar(program_));
+    const HWND window = g_keys->window();
+    RECT normal;
+    ASSERT_TRUE(GetWindowRect(window, &normal));
+    struct Restore {
+        HWND window;
+        RECT normal;
+        ~Restore() { FullScreen(window, false, normal); }
+        static void FullScreen(HWND window, bool full, const RECT &normal)
+        {
+            MONITORINFO info;
+            info.cbSize = sizeof info;
+            GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info);
+            const RECT r = full ? info.rcMonitor : normal;
+            SetWindowLongPtrA(window, GWL_STYLE, (full ? WS_POPUP : WS_OVERLAPPEDWINDOW) | WS_VISIBLE);
+            SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_FRAMECHANGED);
+        }
+    } restore = {window, normal};
+    const struct {
+        const char *what;
+        bool fullScreen;
+        WORD vk;          // tapped, or 0: the foreground event only
+        const char *tip;  // the tray's tooltip once the key is shown
+        bool display, capsLock;
+    } rows[] = {
+        {"Caps Lock on", false, VK_CAPITAL, "Caps Lock: on", true, true},
+        {"Num Lock on, full screen", true, VK_NUMLOCK, "Num Lock: on", false, false},
+        {"full screen ended", false, 0, nullptr, false, true},
+        {"Num Lock off, its display for on only", false, VK_NUMLOCK, "Num Lock: off", false, true},
+        {"Scroll Lock on", false, VK_SCROLL, "Scroll Lock: on", true, true},
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.what);
+        Restore::FullScreen(window, r.fullScreen, normal);
+        if (r.vk) {
+            g_keys->Tap(r.vk);
+            // The tray and the displays are shown together.
+            ASSERT_TRUE(WaitFor([&] { return area.IdOf(program_.Window(), r.tip) != 0; }, kWaitMs));
+        } else {
+            ASSERT_TRUE(RaiseForegroundEvent(window));
+        }
+        if (r.capsLock || r.display)
+            EXPECT_TRUE(WaitFor([&] { return DisplayShown(kCapsLockDisplay) == r.capsLock &&
+                                             DisplayShown(kIndicationDisplay) == r.display; }, kWaitMs));
+        ASSERT_TRUE(program_.WaitHandled());
+        EXPECT_EQ(r.display, DisplayShown(kIndicationDisplay));
+        EXPECT_EQ(r.capsLock, DisplayShown(kCapsLockDisplay));
+    }
+}
+
 // The demo presses the lock keys into Tolvar's own window: keys typed into
 // its own thread are indicated like any other, on and off, and the demo ends
 // with success.
