@@ -1389,9 +1389,10 @@ TEST_F(HostTest, NothingShowsOverAFullScreenWindowAndEachStateHasItsOwnDisplay)
         } else {
             ASSERT_TRUE(RaiseForegroundEvent(window));
         }
-        if (r.capsLock || r.display)
+        if (r.capsLock || r.display) {
             EXPECT_TRUE(WaitFor([&] { return DisplayShown(kCapsLockDisplay) == r.capsLock &&
                                              DisplayShown(kIndicationDisplay) == r.display; }, kWaitMs));
+        }
         ASSERT_TRUE(program_.WaitHandled());
         EXPECT_EQ(r.display, DisplayShown(kIndicationDisplay));
         EXPECT_EQ(r.capsLock, DisplayShown(kCapsLockDisplay));
