@@ -349,7 +349,17 @@ TEST(Installer, InstallsForTheUserIndicatesAndUninstallsKeepingTheSettings)
         ASSERT_TRUE(WaitFor(HookInstalled, kWaitMs));
         EXPECT_EQ(0u, RunProcessTree("\"" + setup + "\" /S"));
         EXPECT_EQ(0u, running.WaitForExit(kWaitMs)) << "setup left Tolvar running";
-        EXPECT_EQ(installed, FilesBelow(dir));
+        // A hook library that a program still has mapped (its hook is gone,
+        // but the program has not handled a message since) is set aside
+        // under a name of its own, for the next start to remove.
+        std::vector<std::string> after = FilesBelow(dir);
+        after.erase(std::remove_if(after.begin(), after.end(),
+                                   [](const std::string &f) {
+                                       return f.find(".dll.") != std::string::npos &&
+                                              f.compare(f.size() - 4, 4, ".old") == 0;
+                                   }),
+                    after.end());
+        EXPECT_EQ(installed, after);
     }
 
     // What a user leaves behind: settings beside the program (its folder is

@@ -1283,6 +1283,39 @@ TEST_F(HostTest, EachKeyKeepsItsTrayIconWhenTheKeysAreReorderedOrDeleted)
     EXPECT_EQ(caps, area.IdOf(program_.Window(), "Caps Lock: off")) << area.Describe();
 }
 
+// Indicators on screen cost nothing while no key changes: no timer, no
+// polling, no repaint. The program's CPU time over a minute, once the last
+// display has faded out, stays below what Windows' clock can even tell
+// apart from nothing (one tick of 15.6 ms), with a tick to spare.
+TEST_F(HostTest, AnIdleProgramWithIndicatorsOnScreenTakesNoProcessorTime)
+{
+    const double kMaxIdleCpuMs = 2 * 15.625;
+    const DWORD kIdleMs = 60 * 1000;
+    ASSERT_TRUE(WriteFileBytes(ini_, Ini(DefaultKeys(), "CapsLockDisplay=1\r\nNumLockDisplay=2\r\n")));
+    ASSERT_TRUE(StartTolvar(program_));
+    g_keys->Tap(VK_CAPITAL);
+    ASSERT_TRUE(WaitLogLines(log_, 1));
+    ASSERT_TRUE(WaitFor([] { return DisplayShown(kCapsLockDisplay) && DisplayShown("Tolvar Num Lock"); }, kWaitMs));
+    ASSERT_TRUE(WaitFor([] { return !DisplayShown(kIndicationDisplay); }, kWaitMs));
+    ASSERT_TRUE(program_.WaitHandled());
+
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, program_.pid());
+    ASSERT_TRUE(process);
+    auto cpuMs = [process] {
+        FILETIME created, exited, kernel, user;
+        GetProcessTimes(process, &created, &exited, &kernel, &user);
+        auto ms = [](const FILETIME &t) { return (double(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e4; };
+        return ms(kernel) + ms(user);
+    };
+    const double before = cpuMs();
+    Sleep(kIdleMs);  // the span measured, not a wait for anything
+    const double idle = cpuMs() - before;
+    CloseHandle(process);
+    ::testing::Test::RecordProperty("idle_cpu_ms_over_60_s", int(idle));
+    EXPECT_LE(idle, kMaxIdleCpuMs);
+    EXPECT_TRUE(DisplayShown(kCapsLockDisplay) && DisplayShown("Tolvar Num Lock"));
+}
+
 TEST_F(HostTest, TheCapsLockDisplayFollowsTheScreen)
 {
     FakeNotificationArea area;
