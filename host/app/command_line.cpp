@@ -39,6 +39,8 @@ bool ParseCommandLine(const std::vector<std::string> &args, CommandLine *out, st
             line.quiet = true;
         else if (arg == "--demo")
             line.demo = true;
+        else if (arg == "--display")
+            line.openDisplay = true;
         else if (arg == "--exit")
             line.exitRunning = true;
         else {
@@ -67,6 +69,8 @@ const char *UsageText()
            "                    Startup folder at logon is quiet too)\n"
            "  --demo            press the lock keys, show their indications and exit\n"
            "  --timing FILE     write report-to-tray timing figures to FILE at exit\n"
+           "  --display         open the Display window (of the Tolvar already running,\n"
+           "                    if any; without it, a second start opens the options)\n"
            "  --exit            ask the running Tolvar to exit; exit code 0 once none\n"
            "                    runs, 1 when it did not end within 30 s, 3 when it\n"
            "                    cannot be asked (the reason goes to standard error)";

@@ -2,7 +2,7 @@
  * command_line.h - the switches of Tolvar.exe.
  *
  *   Tolvar.exe [--settings PATH] [--log FILE] [--no-splash] [/quiet]
- *              [--demo] [--timing FILE] [--exit]
+ *              [--demo] [--timing FILE] [--display] [--exit]
  *
  * Platform-free, so that the parsing is tested natively.
  */
@@ -21,6 +21,7 @@ struct CommandLine {
     bool splash = true;
     bool quiet = false;        // started by an installer or a script: no splash
     bool demo = false;
+    bool openDisplay = false;  // open the Display window (a running Tolvar's)
     bool exitRunning = false;  // tell the running instance to exit
 };
 

@@ -15,6 +15,7 @@
  *   indicator_resync.cpp    states and displays put right after changes
  *                           the hook could not see
  *   ../settings/options_round_trip.cpp  the options dialog's callbacks
+ *   indicator_display_window.cpp  the Display window's calls
  */
 #ifndef TOLVAR_HOST_INDICATOR_H
 #define TOLVAR_HOST_INDICATOR_H
@@ -51,6 +52,7 @@ enum : UINT {
     kMsgOpenOptions = WM_APP + 3,  // sent by a second start
     kMsgStarted = WM_APP + 4,      // notices and the splash, once running
     kMsgCompanionEnded = WM_APP + 5,  // the 64-bit companion ended on its own
+    kMsgOpenDisplay = WM_APP + 6,     // sent by a second start with --display
     kMsgWindowEvent = WM_APP + 10,    // the foreground window changed or moved
     // Sent to a display preview's listener when its sample display was
     // dragged and let go; lParam: const DraggedPlace * for the monitors now.
@@ -95,6 +97,7 @@ private:
     void ShowMenu();
     void OnCommand(UINT id);
     void OpenOptions();
+    void OpenDisplayWindow();
     void OpenGuide();
     void Warn(const std::string &text);
     void Quit();
@@ -129,6 +132,9 @@ private:
     void ApplySettings(const Settings &next);
     void SaveSettings();
     void SaveKeptSettings();
+
+    // indicator_display_window.cpp
+    void ApplyDisplayChoices(const Settings &draft);
 
     CommandLine line_;
     HINSTANCE instance_ = nullptr;

@@ -170,7 +170,7 @@ bool Indicator::StartUp()
     if (!window_)
         return Fail("Tolvar cannot create its window.\n" + SystemMessage(GetLastError()));
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
-    LetThroughFromOtherPrograms(window_, {taskbarCreated_, kMsgTray, kMsgOpenOptions, WM_CLOSE});
+    LetThroughFromOtherPrograms(window_, {taskbarCreated_, kMsgTray, kMsgOpenOptions, kMsgOpenDisplay, WM_CLOSE});
     displays_.Init(instance_, window_, kMsgPlaceDragged);
 
     if (!options_.Load(BesideProgramW(L"Tolvar.dll"), &optionsProblem_)) {

@@ -19,6 +19,7 @@ enum : UINT {
     kCmdHelp,
     kCmdAbout,
     kCmdExit,
+    kCmdDisplayWindow = 120,
 };
 
 const char kGuideFile[] = "Tolvar.html";
@@ -60,6 +61,9 @@ LRESULT Indicator::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case kMsgOpenOptions:
         OpenOptions();
         return 0;
+    case kMsgOpenDisplay:
+        OpenDisplayWindow();
+        return 0;
     case kMsgStarted:
         OnStarted();
         return 0;
@@ -91,8 +95,10 @@ void Indicator::OnStarted()
     notices.swap(notices_);
     for (const std::string &notice : notices)
         Warn(notice);
-    if (ShowSplashAtStart(line_, settings_.display.splash, StartedFromStartupFolder()) && options_.available() &&
-        !quitting_) {
+    if (line_.openDisplay && !line_.demo && !quitting_) {
+        OpenDisplayWindow();
+    } else if (ShowSplashAtStart(line_, settings_.display.splash, StartedFromStartupFolder()) &&
+               options_.available() && !quitting_) {
         options_.ShowSplash(window_);
         AfterModalLoop();
     }
@@ -125,6 +131,7 @@ void Indicator::ShowMenu()
     const UINT options = options_.available() ? 0 : MF_GRAYED;
     HMENU menu = CreatePopupMenu();
     AppendMenuA(menu, MF_STRING | options, kCmdOptions, "&Options...");
+    AppendMenuA(menu, MF_STRING, kCmdDisplayWindow, "Dis&play...");
     AppendMenuA(menu, MF_STRING | (settings_.showDisplay ? MF_CHECKED : 0), kCmdDisplay,
                 "On-Screen &Display");
     AppendMenuA(menu, MF_STRING | (settings_.display.stays[0] != Stays::kNever ? MF_CHECKED : 0), kCmdCapsLockDisplay,
@@ -156,6 +163,9 @@ void Indicator::OnCommand(UINT id)
     switch (id) {
     case kCmdOptions:
         OpenOptions();
+        break;
+    case kCmdDisplayWindow:
+        OpenDisplayWindow();
         break;
     case kCmdDisplay:
         settings_.showDisplay = !settings_.showDisplay;

@@ -71,7 +71,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     case InstanceClaim::kClaimed:
         break;
     case InstanceClaim::kRunning: {
-        const InstanceAnswer answer = HandOverToRunningInstance();
+        const InstanceAnswer answer = HandOverToRunningInstance(line.openDisplay);
         if (!answer.message.empty())
             MessageBoxA(nullptr, answer.message.c_str(), "Tolvar", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
         return answer.exitCode;

@@ -81,9 +81,10 @@ InstanceClaim ClaimSingleInstance(HANDLE *held)
     return ours ? InstanceClaim::kRunning : InstanceClaim::kForeign;
 }
 
-InstanceAnswer HandOverToRunningInstance()
+InstanceAnswer HandOverToRunningInstance(bool display)
 {
-    const std::string cannot = "Tolvar is already running, but this start cannot ask it to open its options.\n\n";
+    const std::string cannot = std::string("Tolvar is already running, but this start cannot ask it to open its ") +
+                               (display ? "Display window" : "options") + ".\n\n";
     HWND running = FindRunning();
     if (!running)
         return {kExitUnreachable, cannot + kNoWindow + "\n\nTry again in a moment."};
@@ -91,7 +92,7 @@ InstanceAnswer HandOverToRunningInstance()
     GetWindowThreadProcessId(running, &process);
     // The running instance may bring its dialog to the front.
     AllowSetForegroundWindow(process);
-    if (PostMessageA(running, kMsgOpenOptions, 0, 0))
+    if (PostMessageA(running, display ? kMsgOpenDisplay : kMsgOpenOptions, 0, 0))
         return {kExitDone, ""};
     return {kExitUnreachable, cannot + Refusal(GetLastError()) +
                                   "\n\nUse its icons in the notification area, or end it there "

@@ -1,6 +1,7 @@
 /*
  * single_instance.h - one Tolvar per user session. A second start hands
- * over to the first (which opens its options) and exits; --exit asks the
+ * over to the first (which opens its options or its Display window) and
+ * exits; --exit asks the
  * running one to end.
  *
  * Both say at once when the running one cannot be reached: when the system
@@ -42,8 +43,8 @@ struct InstanceAnswer {
     std::string message;
 };
 
-// Tells the running instance to open its options.
-InstanceAnswer HandOverToRunningInstance();
+// Tells the running instance to open its options, or its Display window.
+InstanceAnswer HandOverToRunningInstance(bool display);
 // Asks the running instance to exit and waits up to timeoutMs for it.
 InstanceAnswer AskRunningInstanceToExit(DWORD timeoutMs);
 

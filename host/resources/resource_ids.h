@@ -25,4 +25,36 @@
 #define IDW_SOUND_ON      106
 #define IDW_SOUND_OFF     107
 
+/* The Display window (ids 300 to 499). OK and Cancel are IDOK and IDCANCEL. */
+#define IDD_DISPLAY                    300
+#define IDC_DISPLAY_MONITOR            301
+#define IDC_DISPLAY_POSITION           302
+#define IDC_DISPLAY_OFFSET_X           303
+#define IDC_DISPLAY_OFFSET_X_SPIN      304
+#define IDC_DISPLAY_OFFSET_Y           305
+#define IDC_DISPLAY_OFFSET_Y_SPIN      306
+#define IDC_DISPLAY_SHOW               310
+#define IDC_DISPLAY_DURATION           311
+#define IDC_DISPLAY_DURATION_SPIN      312
+#define IDC_DISPLAY_UNTIL_NEXT_KEY     313
+#define IDC_DISPLAY_SIZE               314
+#define IDC_DISPLAY_OPACITY            315
+#define IDC_DISPLAY_OPACITY_TEXT       316
+#define IDC_DISPLAY_THEME              317
+#define IDC_DISPLAY_FADE               318
+#define IDC_DISPLAY_HIDE_FULL_SCREEN   319
+#define IDC_DISPLAY_STAYS_CAPS         320  /* then Num Lock, Scroll Lock */
+#define IDC_DISPLAY_STAYS_NUM          321
+#define IDC_DISPLAY_STAYS_SCROLL       322
+#define IDC_DISPLAY_STACK_CORNER       323
+#define IDC_DISPLAY_KEYS               330
+#define IDC_DISPLAY_KEY_DISPLAY_ON     331
+#define IDC_DISPLAY_KEY_DISPLAY_OFF    332
+#define IDC_DISPLAY_KEY_SOUND_ON       333
+#define IDC_DISPLAY_KEY_SOUND_OFF      334
+#define IDC_DISPLAY_KEY_TRAY           335
+#define IDC_DISPLAY_ANNOUNCE           340
+#define IDC_DISPLAY_SPLASH             341
+#define IDC_DISPLAY_APPLY              342
+
 #endif

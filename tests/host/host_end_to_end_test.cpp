@@ -16,7 +16,9 @@
 #include <vector>
 
 #include "host/app/single_instance.h"
+#include "host/resources/resource_ids.h"
 #include "options/resources/resource_ids.h"
+#include "support/dialog_controls.h"
 #include "support/fake_notification_area.h"
 #include "support/foreign_object.h"
 #include "support/import_patch.h"
@@ -36,6 +38,8 @@ const UINT kCmdDisplaySwitch = 101;      // its menu's "On-Screen Display"
 const UINT kCmdCapsLockSwitch = 102;     // and "Show While Caps Lock Is On"
 const UINT kCmdHelp = 103;               // its menu's "Help"
 const UINT kCmdAbout = 104;              // its menu's "About..."
+const UINT kCmdDisplayWindow = 120;      // its menu's "Display..."
+const char kDisplayWindow[] = "Tolvar Display";
 const char kInstanceObject[] = "Local\\Tolvar.Indicator.Instance";
 const char kSavedEnd[] = "; end of the Tolvar settings\r\n";  // a save's last line
 const WORD kCtrl = VK_LCONTROL, kShift = VK_LSHIFT;
@@ -973,7 +977,7 @@ TEST_F(HostTest, AnInstanceThatCannotBeAskedIsReportedAtOnce)
     const DWORD start = GetTickCount();
     const tolvar::InstanceAnswer toExit = tolvar::AskRunningInstanceToExit(30000);
     const DWORD took = GetTickCount() - start;
-    const tolvar::InstanceAnswer handOver = tolvar::HandOverToRunningInstance();
+    const tolvar::InstanceAnswer handOver = tolvar::HandOverToRunningInstance(false);
     PatchImport(GetModuleHandleA(nullptr), "user32.dll", "PostMessageA", post);
     DestroyWindow(standIn);
     CloseHandle(held);
@@ -1443,4 +1447,218 @@ TEST_F(HostTest, TheDemoIndicatesKeysTypedIntoTolvarsOwnWindow)
     ASSERT_TRUE(program_.WaitExit(&code));
     EXPECT_EQ(0u, code);
     EXPECT_EQ(6u, LogLines(log_).size()) << ReadFileBytes(log_);
+}
+
+// The Display window's controls, each changed from the defaults as a user
+// would, the line each change saves, and what the window shows for it.
+struct DisplayChange {
+    int id;
+    enum How { kChoose, kClick, kType, kSlide } how;
+    int value;             // the item chosen, the slider's place, a box's state after the click
+    const char *typed;     // what is typed
+    const char *shown;     // the edit's text afterwards
+    const char *saved;     // a line of Tolvar.ini
+};
+const DisplayChange kDisplayChanges[] = {
+    {IDC_DISPLAY_MONITOR, DisplayChange::kChoose, 1, "", "", "Monitor=1"},
+    {IDC_DISPLAY_POSITION, DisplayChange::kChoose, 2, "", "", "Anchor=2"},
+    {IDC_DISPLAY_OFFSET_X, DisplayChange::kType, 0, "10", "10", "OffsetX=10"},
+    {IDC_DISPLAY_OFFSET_Y, DisplayChange::kType, 0, "-70", "-50", "OffsetY=-50"},
+    {IDC_DISPLAY_DURATION, DisplayChange::kType, 0, "2,5", "2.5", "DisplayMilliseconds=2500"},
+    {IDC_DISPLAY_UNTIL_NEXT_KEY, DisplayChange::kClick, 1, "", "", "UntilNextKey=1"},
+    {IDC_DISPLAY_SIZE, DisplayChange::kChoose, 2, "", "", "Size=2"},
+    {IDC_DISPLAY_OPACITY, DisplayChange::kSlide, 50, "", "", "Opacity=50"},
+    {IDC_DISPLAY_THEME, DisplayChange::kChoose, 1, "", "", "Theme=1"},
+    {IDC_DISPLAY_FADE, DisplayChange::kClick, 0, "", "", "Fade=0"},
+    {IDC_DISPLAY_HIDE_FULL_SCREEN, DisplayChange::kClick, 0, "", "", "HideInFullScreen=0"},
+    {IDC_DISPLAY_STAYS_CAPS, DisplayChange::kChoose, 1, "", "", "CapsLockDisplay=1"},
+    {IDC_DISPLAY_STAYS_NUM, DisplayChange::kChoose, 2, "", "", "NumLockDisplay=2"},
+    {IDC_DISPLAY_STACK_CORNER, DisplayChange::kChoose, 0, "", "", "StackCorner=0"},
+    // Caps Lock, the key selected when the window opens.
+    {IDC_DISPLAY_KEY_DISPLAY_OFF, DisplayChange::kClick, 0, "", "", "DisplayOff=0"},
+    {IDC_DISPLAY_KEY_SOUND_ON, DisplayChange::kClick, 0, "", "", "SoundOnState=0"},
+    {IDC_DISPLAY_KEY_TRAY, DisplayChange::kChoose, 2, "", "", "Tray=2"},
+    {IDC_DISPLAY_ANNOUNCE, DisplayChange::kClick, 1, "", "", "Announce=1"},
+    {IDC_DISPLAY_SPLASH, DisplayChange::kClick, 0, "", "", "Splash=0"},
+    {IDC_DISPLAY_SHOW, DisplayChange::kClick, 0, "", "", "OnScreenDisplay=0"},
+};
+
+bool MakeChange(HWND window, const DisplayChange &c)
+{
+    switch (c.how) {
+    case DisplayChange::kChoose: return ChooseItem(window, c.id, c.value);
+    case DisplayChange::kClick: return ClickBox(window, c.id) && BoxChecked(window, c.id) == (c.value != 0);
+    case DisplayChange::kType: return TypeText(window, c.id, c.typed);
+    case DisplayChange::kSlide: return SlideTo(window, c.id, c.value);
+    }
+    return false;
+}
+
+bool ShowsChange(HWND window, const DisplayChange &c)
+{
+    switch (c.how) {
+    case DisplayChange::kChoose: return ChosenItem(window, c.id) == c.value;
+    case DisplayChange::kClick: return BoxChecked(window, c.id) == (c.value != 0);
+    case DisplayChange::kType: return ControlText(window, c.id) == c.shown;
+    case DisplayChange::kSlide: return SliderPosition(window, c.id) == c.value;
+    }
+    return false;
+}
+
+int DisplayWindowsOf(DWORD pid)
+{
+    int count = 0;
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", kDisplayWindow));) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        count += owner == pid && IsWindowVisible(w) ? 1 : 0;
+    }
+    return count;
+}
+
+TEST_F(HostTest, TheDisplayWindowAppliesWhatIsChangedKeepsItAndCancelsTheRest)
+{
+    ASSERT_TRUE(WriteFileBytes(ini_, Ini(DefaultKeys())));
+    ASSERT_TRUE(StartTolvar(program_));
+    const HWND owner = program_.Window();
+    PostMessageA(owner, WM_COMMAND, kCmdDisplayWindow, 0);
+    HWND window = WaitDialog(program_.pid(), kDisplayWindow);
+    ASSERT_TRUE(window);
+    EXPECT_FALSE(ControlEnabled(window, IDC_DISPLAY_APPLY)) << "nothing changed yet";
+    for (const DisplayChange &c : kDisplayChanges) {
+        SCOPED_TRACE(c.saved);
+        ASSERT_TRUE(MakeChange(window, c));
+        EXPECT_TRUE(ControlEnabled(window, IDC_DISPLAY_APPLY));
+    }
+    ClickIn(window, IDC_DISPLAY_APPLY);
+    ASSERT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(ini_), "OnScreenDisplay=0"); }, kWaitMs));
+    const std::string applied = ReadFileBytes(ini_);
+    for (const DisplayChange &c : kDisplayChanges)
+        EXPECT_TRUE(Contains(applied, std::string(c.saved) + "\r\n")) << c.saved << "\n" << applied;
+    ASSERT_TRUE(program_.WaitHandled());
+    EXPECT_FALSE(ControlEnabled(window, IDC_DISPLAY_APPLY)) << "all applied";
+
+    // Cancel and Escape leave the settings as applied.
+    const struct {
+        const char *what;
+        WORD key;  // 0: the Cancel button
+    } closes[] = {{"Cancel", 0}, {"Escape", VK_ESCAPE}};
+    for (const auto &close : closes) {
+        SCOPED_TRACE(close.what);
+        if (!IsWindow(window)) {
+            PostMessageA(owner, WM_COMMAND, kCmdDisplayWindow, 0);
+            window = WaitDialog(program_.pid(), kDisplayWindow);
+            ASSERT_TRUE(window);
+        }
+        ASSERT_TRUE(ChooseItem(window, IDC_DISPLAY_SIZE, 0));
+        EXPECT_TRUE(ControlEnabled(window, IDC_DISPLAY_APPLY));
+        if (close.key) {
+            ASSERT_TRUE(FocusControl(window, IDC_DISPLAY_THEME, kWaitMs));
+            TapKey(close.key);
+        } else {
+            ClickIn(window, IDCANCEL);
+        }
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(window); }, kWaitMs));
+        ASSERT_TRUE(program_.WaitHandled());
+        EXPECT_EQ(applied, ReadFileBytes(ini_));
+    }
+
+    // Enter is OK; while the window is open, asking again brings it forward
+    // and opens no second one.
+    PostMessageA(owner, WM_COMMAND, kCmdDisplayWindow, 0);
+    window = WaitDialog(program_.pid(), kDisplayWindow);
+    ASSERT_TRUE(window);
+    PostMessageA(owner, WM_COMMAND, kCmdDisplayWindow, 0);
+    ASSERT_TRUE(program_.WaitHandled());
+    EXPECT_EQ(1, DisplayWindowsOf(program_.pid()));
+    ASSERT_TRUE(ClickBox(window, IDC_DISPLAY_KEY_DISPLAY_ON));
+    ASSERT_TRUE(FocusControl(window, IDC_DISPLAY_KEYS, kWaitMs));
+    TapKey(VK_RETURN);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(window); }, kWaitMs));
+    EXPECT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(ini_), "DisplayOn=0\r\n"); }, kWaitMs));
+    DWORD code = 1;
+    ASSERT_TRUE(program_.Exit(&code));
+    EXPECT_EQ(0u, code);
+
+    // A new run shows it all again, in the window a second start asks for.
+    ASSERT_TRUE(StartTolvar(program_));
+    ASSERT_TRUE(RunToEnd(exe_, {"--display", "--no-splash", "--settings", ini_}, &code));
+    EXPECT_EQ(0u, code);
+    window = WaitDialog(program_.pid(), kDisplayWindow);
+    ASSERT_TRUE(window);
+    for (const DisplayChange &c : kDisplayChanges)
+        EXPECT_TRUE(ShowsChange(window, c)) << c.saved;
+    EXPECT_FALSE(BoxChecked(window, IDC_DISPLAY_KEY_DISPLAY_ON));
+    EXPECT_FALSE(ControlEnabled(window, IDC_DISPLAY_DURATION)) << "until the next key";
+    const std::string saved = ReadFileBytes(ini_);
+    ClickIn(window, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(window); }, kWaitMs));
+    ASSERT_TRUE(program_.WaitHandled());
+    EXPECT_EQ(saved, ReadFileBytes(ini_));
+}
+
+// The window at the system's DPI settings: it grows with them, and no
+// control overlaps another or leaves the window.
+TEST_F(HostTest, TheDisplayWindowAtEveryDpi)
+{
+    ASSERT_TRUE(WriteFileBytes(ini_, Ini(DefaultKeys())));
+    // The setting as it was comes back after the test.
+    struct DpiSetting {
+        HKEY key = nullptr;
+        DWORD old = 0, size = sizeof old;
+        bool had = false;
+        DpiSetting()
+        {
+            RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                            nullptr, &key, nullptr);
+            had = key && RegQueryValueExA(key, kName, nullptr, nullptr, reinterpret_cast<BYTE *>(&old), &size) ==
+                             ERROR_SUCCESS;
+        }
+        ~DpiSetting()
+        {
+            if (!key)
+                return;
+            if (had)
+                RegSetValueExA(key, kName, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&old), size);
+            else
+                RegDeleteValueA(key, kName);
+            RegCloseKey(key);
+        }
+        bool Set(DWORD dpi)
+        {
+            return key && RegSetValueExA(key, kName, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&dpi), sizeof dpi) ==
+                              ERROR_SUCCESS;
+        }
+        const char *kName = "LogPixels";
+    } setting;
+    int width96 = 0;
+    for (DWORD dpi : {96u, 144u, 192u}) {
+        SCOPED_TRACE(dpi);
+        ASSERT_TRUE(setting.Set(dpi));
+        TolvarProgram program;
+        ASSERT_TRUE(StartTolvar(program));
+        PostMessageA(program.Window(), WM_COMMAND, kCmdDisplayWindow, 0);
+        HWND window = WaitDialog(program.pid(), kDisplayWindow);
+        ASSERT_TRUE(window);
+        RECT client;
+        GetClientRect(window, &client);
+        if (dpi == 96)
+            width96 = client.right;
+        EXPECT_NEAR(width96 * static_cast<int>(dpi) / 96, client.right, width96 * static_cast<int>(dpi) / 960);
+        const std::vector<ChildPlace> children = ChildPlaces(window);
+        for (const ChildPlace &c : children) {
+            RECT inside;
+            EXPECT_TRUE(IntersectRect(&inside, &c.rect, &client) && EqualRect(&inside, &c.rect)) << c.id;
+        }
+        const std::vector<std::string> overlaps = Overlaps(children);
+        EXPECT_TRUE(overlaps.empty()) << overlaps.front();
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        ASSERT_TRUE(program.WaitHandled());
+        RECT r;
+        GetWindowRect(window, &r);
+        SaveScreenshot(r, folder_ + "\\display-window-" + std::to_string(dpi) + ".bmp");
+        ClickIn(window, IDCANCEL);
+        DWORD code = 1;
+        ASSERT_TRUE(program.Exit(&code));
+    }
 }

@@ -12,6 +12,7 @@
 #include "host/app/announcement.h"
 #include "host/app/command_line.h"
 #include "host/app/quiet_start.h"
+#include "host/display/display_choices.h"
 #include "host/display/display_placement.h"
 #include "host/display/indication.h"
 #include "host/settings/ini_text.h"
@@ -293,6 +294,119 @@ TEST(Settings, KeysBackFromTheOptionsDialogKeepTheirOwnChoices)
     EXPECT_TRUE(after.keys[0].shown.soundOn);
     EXPECT_TRUE(after.keys[1].shown == KeyDisplay()) << "Scroll Lock";
     EXPECT_TRUE(after.keys[2].shown == KeyDisplay()) << "the new Num Lock";
+}
+
+TEST(DisplayChoices, TheDraftOfTheDisplayWindowTakesOnlyItsOwnChoices)
+{
+    // The options removed Caps Lock and added a key while the window was
+    // open with the three lock keys; the window changed Num Lock and its own
+    // choices.
+    Settings current = Sample();
+    current.keys.erase(current.keys.begin());
+    KeySetting added;
+    added.keyCode = 'J';
+    added.shown.soundOn = false;
+    current.keys.push_back(added);
+    current.silent = true;
+    Settings draft = DefaultSettings();
+    draft.keys[0].shown.displayOn = false;   // Caps Lock: gone meanwhile
+    draft.keys[1].shown.tray = TrayShow::kNever;  // Num Lock
+    draft.displayMs = 4500;
+    draft.display.anchor = Anchor::kCentre;
+    draft.display.places.clear();
+    const Settings next = WithDisplayChoices(current, draft);
+    Settings expected = current;
+    expected.showDisplay = draft.showDisplay;
+    expected.displayMs = draft.displayMs;
+    expected.display = draft.display;
+    expected.keys[0].shown = draft.keys[1].shown;  // Num Lock
+    expected.keys[1].shown = draft.keys[2].shown;  // Scroll Lock
+    EXPECT_TRUE(next == expected);
+    EXPECT_FALSE(next.keys[3].shown.soundOn) << "the key added meanwhile keeps its own";
+}
+
+TEST(DisplayChoices, DurationsAndOffsetsAsTyped)
+{
+    struct Row {
+        const char *typed;
+        bool ok;
+        int ms;
+    } const durations[] = {
+        {"1.5", true, 1500}, {"1,5", true, 1500}, {" 3 s", true, 3000}, {"2", true, 2000},
+        {"1.26", true, 1500}, {"1.2", true, 1000}, {"0.2", true, 500}, {"25", true, 10000},
+        {"", false, 0},      {".", false, 0},     {"1.2.3", false, 0}, {"-1", false, 0},
+        {"1e3", false, 0},   {"9999999", false, 0},
+    };
+    for (const Row &r : durations) {
+        int ms = -1;
+        EXPECT_EQ(r.ok, ParseDuration(r.typed, &ms)) << r.typed;
+        EXPECT_EQ(r.ok ? r.ms : -1, ms) << r.typed;
+    }
+    struct Shown {
+        int ms;
+        const char *text;
+        int step;
+    } const shown[] = {
+        {1500, "1.5", 3}, {10000, "10", 20}, {kMinDisplayMs, "0.3", 1}, {1250, "1.3", 3}, {500, "0.5", 1},
+        {60000, "60", 20},
+    };
+    for (const Shown &s : shown) {
+        EXPECT_EQ(s.text, DurationText(s.ms)) << s.ms;
+        EXPECT_EQ(s.step, DurationStep(s.ms)) << s.ms;
+    }
+    const Row offsets[] = {
+        {"-12", true, -12}, {"+5", true, 5}, {"7 %", true, 7}, {"0", true, 0}, {"60", true, 50},
+        {"-99", true, -50}, {"-", false, 0}, {"", false, 0},   {"1234", false, 0}, {"1-", false, 0},
+    };
+    for (const Row &r : offsets) {
+        int percent = -1;
+        EXPECT_EQ(r.ok, ParseOffset(r.typed, &percent)) << r.typed;
+        EXPECT_EQ(r.ok ? r.ms : -1, percent) << r.typed;
+    }
+}
+
+TEST(DisplayChoices, ListsStandForTheirSettings)
+{
+    struct Row {
+        int index;
+        bool ok, dragged;
+        Anchor anchor;
+    } const positions[] = {
+        {0, true, false, Anchor::kTopLeft},
+        {static_cast<int>(Anchor::kBottomRight), true, false, Anchor::kBottomRight},
+        {kAnchors, true, true, Anchor::kTop},  // the anchor is kept for later
+        {-1, false, false, Anchor::kTop},
+        {kPositionChoices, false, false, Anchor::kTop},
+    };
+    for (const Row &r : positions) {
+        DisplaySettings d;
+        d.anchor = Anchor::kTop;
+        EXPECT_EQ(r.ok, SetPosition(r.index, &d)) << r.index;
+        EXPECT_EQ(r.dragged, d.dragged) << r.index;
+        EXPECT_EQ(r.anchor, d.anchor) << r.index;
+        if (r.ok) {
+            EXPECT_EQ(r.index, PositionIndex(d));
+        }
+    }
+    for (int i = 0; i < kCorners; ++i) {
+        Anchor corner = Anchor::kCentre;
+        ASSERT_TRUE(CornerAt(i, &corner));
+        EXPECT_TRUE(IsCorner(corner));
+        EXPECT_EQ(i, CornerIndex(corner));
+    }
+    Anchor corner = Anchor::kCentre;
+    EXPECT_FALSE(CornerAt(kCorners, &corner));
+    EXPECT_EQ(kCorners - 1, CornerIndex(Anchor::kTop)) << "no corner: the bottom right one";
+
+    struct States {
+        bool on, off, toggles;
+        const char *text;
+    } const states[] = {
+        {true, true, true, "On, off"}, {true, false, true, "On"},     {false, true, true, "Off"},
+        {false, false, true, "Never"}, {true, true, false, "Press"}, {false, true, false, "Never"},
+    };
+    for (const States &s : states)
+        EXPECT_EQ(s.text, StatesText(s.on, s.off, s.toggles));
 }
 
 TEST(SettingsFile, AFileKeptAsideGetsANameOfItsOwn)
@@ -830,17 +944,18 @@ TEST(CommandLine, Switches)
         bool ok;
         std::string settings, log;
         bool splash, demo;
-        bool quiet;
+        bool quiet, display;
     } const cases[] = {
-        {{}, true, "", "", true, false, false},
+        {{}, true, "", "", true, false, false, false},
         {{"--settings", "a b.ini", "--log", "x.log", "--no-splash", "--demo"}, true, "a b.ini", "x.log",
-         false, true, false},
-        {{"--log"}, false, "", "", true, false, false},
-        {{"--log", ""}, false, "", "", true, false, false},
-        {{"--watch", "0x14"}, false, "", "", true, false, false},
-        {{"/QUIET"}, true, "", "", true, false, true},
-        {{"--quiet", "/Quiet"}, true, "", "", true, false, true},
-        {{"/quieter"}, false, "", "", true, false, false},
+         false, true, false, false},
+        {{"--display"}, true, "", "", true, false, false, true},
+        {{"--log"}, false, "", "", true, false, false, false},
+        {{"--log", ""}, false, "", "", true, false, false, false},
+        {{"--watch", "0x14"}, false, "", "", true, false, false, false},
+        {{"/QUIET"}, true, "", "", true, false, true, false},
+        {{"--quiet", "/Quiet"}, true, "", "", true, false, true, false},
+        {{"/quieter"}, false, "", "", true, false, false, false},
     };
     for (const Case &c : cases) {
         CommandLine line;
@@ -855,6 +970,7 @@ TEST(CommandLine, Switches)
         EXPECT_EQ(c.splash, line.splash);
         EXPECT_EQ(c.demo, line.demo);
         EXPECT_EQ(c.quiet, line.quiet);
+        EXPECT_EQ(c.display, line.openDisplay);
     }
 }
 
