@@ -1594,6 +1594,11 @@ TEST_F(HostTest, TheDisplayWindowAppliesWhatIsChangedKeepsItAndCancelsTheRest)
         EXPECT_TRUE(ShowsChange(window, c)) << c.saved;
     EXPECT_FALSE(BoxChecked(window, IDC_DISPLAY_KEY_DISPLAY_ON));
     EXPECT_FALSE(ControlEnabled(window, IDC_DISPLAY_DURATION)) << "until the next key";
+    // The next key in the list, Num Lock, brings its own choices below it.
+    ASSERT_TRUE(FocusControl(window, IDC_DISPLAY_KEYS, kWaitMs));
+    TapKey(VK_DOWN);
+    EXPECT_TRUE(WaitFor([&] { return ChosenItem(window, IDC_DISPLAY_KEY_TRAY) == 0; }, kWaitMs));
+    EXPECT_TRUE(BoxChecked(window, IDC_DISPLAY_KEY_DISPLAY_ON) && BoxChecked(window, IDC_DISPLAY_KEY_SOUND_ON));
     const std::string saved = ReadFileBytes(ini_);
     ClickIn(window, IDOK);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(window); }, kWaitMs));
