@@ -13,6 +13,9 @@ void Indicator::OpenDisplayWindow()
         return;
     DisplayWindowCalls calls;
     calls.current = [this]() -> const Settings & { return settings_; };
+    calls.preview = [this](const Settings &draft, HWND window) { PreviewDisplay(draft, window); };
+    calls.endPreview = [this]() { EndPreview(); };
+    calls.placeDragged = kMsgPlaceDragged;
     calls.apply = [this](const Settings &draft) { ApplyDisplayChoices(draft); };
     // Returns when the window closes, or at once when it is already open
     // (it comes to the front).

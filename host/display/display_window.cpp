@@ -116,6 +116,10 @@ INT_PTR DisplayDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         OnDestroy();
         return FALSE;
     default:
+        if (msg == calls_.placeDragged && msg && lParam) {
+            OnPlaceDragged(*reinterpret_cast<const DraggedPlace *>(lParam));
+            return TRUE;
+        }
         return FALSE;
     }
 }
@@ -441,8 +445,6 @@ void DisplayDialog::Apply()
     calls_.apply(draft_);
     applied_ = calls_.current();
     draft_ = WithDisplayChoices(applied_, draft_);
-    if (GetFocus() == GetDlgItem(window_, IDC_DISPLAY_APPLY))
-        SendMessageA(window_, WM_NEXTDLGCTL, 0, FALSE);
     Enable(IDC_DISPLAY_APPLY, !(draft_ == applied_));
 }
 

@@ -27,6 +27,9 @@ struct DisplayWindowCalls {
     // is open; the display may tell the window of a place dragged to.
     std::function<void(const Settings &draft, HWND window)> preview;
     std::function<void()> endPreview;
+    // The message the preview sends the window when a place was dragged
+    // to (lParam: const DraggedPlace *).
+    UINT placeDragged = 0;
     // Puts the draft's choices into effect and saves them.
     std::function<void(const Settings &draft)> apply;
 };

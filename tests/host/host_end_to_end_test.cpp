@@ -1529,10 +1529,22 @@ TEST_F(HostTest, TheDisplayWindowAppliesWhatIsChangedKeepsItAndCancelsTheRest)
     HWND window = WaitDialog(program_.pid(), kDisplayWindow);
     ASSERT_TRUE(window);
     EXPECT_FALSE(ControlEnabled(window, IDC_DISPLAY_APPLY)) << "nothing changed yet";
+    // The draft shows at once: a sample display low on the screen, then at
+    // the top right.
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    RECT place = {};
+    EXPECT_TRUE(WaitFor([&] { return DisplayShown(kIndicationDisplay, &place) && place.top > height / 2; }, kWaitMs));
     for (const DisplayChange &c : kDisplayChanges) {
         SCOPED_TRACE(c.saved);
         ASSERT_TRUE(MakeChange(window, c));
         EXPECT_TRUE(ControlEnabled(window, IDC_DISPLAY_APPLY));
+        if (c.id == IDC_DISPLAY_POSITION) {
+            EXPECT_TRUE(WaitFor(
+                [&] {
+                    return DisplayShown(kIndicationDisplay, &place) && place.bottom < height / 2 && place.left > width / 2;
+                },
+                kWaitMs));
+        }
     }
     ClickIn(window, IDC_DISPLAY_APPLY);
     ASSERT_TRUE(WaitFor([&] { return Contains(ReadFileBytes(ini_), "OnScreenDisplay=0"); }, kWaitMs));
@@ -1565,6 +1577,7 @@ TEST_F(HostTest, TheDisplayWindowAppliesWhatIsChangedKeepsItAndCancelsTheRest)
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(window); }, kWaitMs));
         ASSERT_TRUE(program_.WaitHandled());
         EXPECT_EQ(applied, ReadFileBytes(ini_));
+        EXPECT_FALSE(DisplayShown(kIndicationDisplay)) << "the sample goes with the window";
     }
 
     // Enter is OK; while the window is open, asking again brings it forward
