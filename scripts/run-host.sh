@@ -15,6 +15,7 @@
 #
 # With a DISPLAY it runs Tolvar.exe there with the given switches.
 #   TOLVAR_BUILD_DIR=dir   build folder (default: build)
+#   TOLVAR_DPI=n           the desktop's DPI (96 = 100 %, 144 = 150 %, 192 = 200 %)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build_root=${TOLVAR_BUILD_DIR:-$root/build}
@@ -42,6 +43,9 @@ wine_session_start "$run"
 # are drawn for it.
 wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
      /v SystemUsesLightTheme /t REG_DWORD /d 1 /f >/dev/null 2>&1
+if [ -n "${TOLVAR_DPI:-}" ]; then
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$TOLVAR_DPI" /f >/dev/null 2>&1
+fi
 
 # Fresh settings: the defaults, with the display kept up long enough to be
 # seen in the screenshot and the Caps Lock display switched on.

@@ -158,7 +158,11 @@ void Indicator::ShowPending()
             content.hasState = HasToggleState(setting);
             content.detail = content.hasState ? (on ? "on" : "off") : "pressed";
             content.on = on;
-            content.icon = visuals_.Get(static_cast<size_t>(displayKey_), on).large;
+            const StateVisual &visual = visuals_.Get(static_cast<size_t>(displayKey_), on);
+            content.icon = visual.large;
+            content.iconFile = visual.file;
+            content.iconModule = visual.resource ? instance_ : nullptr;
+            content.iconResource = visual.resource;
             displays_.ShowIndication(content);
         } else if (settings_.display.untilNextKey) {
             // The next key ends a display kept until then, shown or not.

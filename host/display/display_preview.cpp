@@ -19,6 +19,8 @@ void Indicator::PreviewDisplay(const Settings &draft, HWND listener)
         previewIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(DefaultIconId(kVkCapital, true)),
                                                      IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
     sample.icon = previewIcon_;
+    sample.iconModule = instance_;
+    sample.iconResource = DefaultIconId(kVkCapital, true);
     displays_.Preview(draft, sample, listener);
 }
 

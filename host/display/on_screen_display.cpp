@@ -110,6 +110,7 @@ DisplayWindow::~DisplayWindow()
         DeleteObject(titleFont_);
     if (detailFont_)
         DeleteObject(detailFont_);
+    DropSizedIcon();
 }
 
 bool DisplayWindow::Create(HINSTANCE instance, HWND owner, Kind kind, const char *name)
@@ -131,9 +132,35 @@ bool DisplayWindow::Create(HINSTANCE instance, HWND owner, Kind kind, const char
 
 void DisplayWindow::SetContent(const DisplayContent &content)
 {
+    DropSizedIcon();
     content_ = content;
     if (visible())
         InvalidateRect(window_, nullptr, FALSE);
+}
+
+void DisplayWindow::DropSizedIcon()
+{
+    if (sizedIcon_)
+        DestroyIcon(sizedIcon_);
+    sizedIcon_ = nullptr;
+    sizedIconPx_ = 0;
+}
+
+HICON DisplayWindow::IconAt(int px)
+{
+    if (sizedIcon_ && sizedIconPx_ == px)
+        return sizedIcon_;
+    DropSizedIcon();
+    // The icon's own frame nearest that size, rather than a small one
+    // stretched: crisp at every scale and display size.
+    if (!content_.iconFile.empty())
+        sizedIcon_ = static_cast<HICON>(
+            LoadImageA(nullptr, content_.iconFile.c_str(), IMAGE_ICON, px, px, LR_LOADFROMFILE));
+    else if (content_.iconModule && content_.iconResource)
+        sizedIcon_ = static_cast<HICON>(LoadImageA(content_.iconModule, MAKEINTRESOURCEA(content_.iconResource),
+                                                   IMAGE_ICON, px, px, 0));
+    sizedIconPx_ = px;
+    return sizedIcon_ ? sizedIcon_ : content_.icon;
 }
 
 int DisplayWindow::Px(int at96) const
@@ -322,7 +349,7 @@ void DisplayWindow::Paint(HDC dc, const RECT &area)
     int x = area.left + Px(m.pad);
     if (content_.icon) {
         const int icon = Px(m.icon);
-        DrawIconEx(dc, x, area.top + (height - icon) / 2, content_.icon, icon, icon, 0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, x, area.top + (height - icon) / 2, IconAt(icon), icon, icon, 0, nullptr, DI_NORMAL);
         x += icon + Px(m.gap);
     }
     SetBkMode(dc, TRANSPARENT);

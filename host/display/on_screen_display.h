@@ -39,6 +39,12 @@ struct DisplayContent {
     bool hasState = false;  // a state mark beside the detail: filled on, hollow off
     bool on = false;
     HICON icon = nullptr;   // not owned; drawn at the display's icon size
+    // Where the icon comes from, so that it is loaded again at the size it
+    // is drawn (a key's icon file, or a resource of iconModule); without
+    // either, icon is stretched.
+    std::string iconFile;
+    HINSTANCE iconModule = nullptr;
+    int iconResource = 0;
 };
 
 class DisplayWindow {
@@ -75,11 +81,17 @@ private:
     void MakeFonts();
     int Px(int at96) const;  // at the current size and DPI
     BYTE Alpha() const;
+    // The content's icon loaded at px pixels, kept while content and size
+    // stay; else the icon as given.
+    HICON IconAt(int px);
+    void DropSizedIcon();
     void StepFade();
 
     HWND window_ = nullptr;
     Kind kind_ = kIndication;
     DisplayContent content_;
+    HICON sizedIcon_ = nullptr;
+    int sizedIconPx_ = 0;
     DisplayLook look_;
     UINT dpi_ = 96;
     HFONT titleFont_ = nullptr;

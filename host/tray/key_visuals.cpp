@@ -50,6 +50,7 @@ StateVisual LoadVisual(const IconChoice &choice, HINSTANCE program, const std::s
         v.large = LoadSized(nullptr, file.c_str(), large, LR_LOADFROMFILE);
         if (v.small && v.large) {
             v.shown = file;
+            v.file = file;
             return v;
         }
         // Not an icon after all: the key's default, as the options dialog shows.
@@ -63,6 +64,7 @@ StateVisual LoadVisual(const IconChoice &choice, HINSTANCE program, const std::s
     v.shown = v.small ? ResourceText(choice.resourceId) : "none";
     // The tray's image of a default icon follows the taskbar (LoadTrayIcons).
     v.trayResource = v.small ? choice.resourceId : 0;
+    v.resource = v.trayResource;
     return v;
 }
 

@@ -26,6 +26,9 @@ struct StateVisual {
     HICON large = nullptr;
     std::string shown;  // the icon file's full path, "res:<id>", or "none"
     int trayResource = 0;  // the resource the small icon comes from; 0: a file or none
+    // Where the icons come from, for a display that loads its own size.
+    std::string file;
+    int resource = 0;
 };
 
 class KeyVisuals {
