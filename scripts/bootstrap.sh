@@ -22,6 +22,9 @@ packages=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   googletest
   wine wine32:i386 wine64
+  # Recommended, not required, by Wine's 32-bit part: without it a 32-bit
+  # prefix sees one monitor however many the X server has.
+  libxinerama1:i386
   xvfb xserver-xephyr x11-utils imagemagick
   nsis python3 locales
 )

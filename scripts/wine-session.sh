@@ -1,12 +1,17 @@
 # Sourced: starts and stops the private Wine world of one test run.
 #
-#   wine_session_start RUN_DIR [ARCH]
+#   wine_session_start RUN_DIR [ARCH] [SCREEN]
 #                                template prefix (made once, cached), a fresh
 #                                copy of it in RUN_DIR/prefix, an Xvfb display
 #                                of its own, a warm wineserver; exports
 #                                WINEPREFIX, DISPLAY and HOME for the run.
 #                                ARCH: win32 (default) or win64 (WoW64)
-#   wine_session_stop            ends the wineserver and Xvfb it started
+#                                SCREEN: desktop (default), one Wine virtual
+#                                desktop of 1280x1024; or two-monitors, two
+#                                monitors of 1280x1024 side by side, the
+#                                primary on the left (no virtual desktop,
+#                                which is always one monitor)
+#   wine_session_stop            ends the wineserver and X servers it started
 #
 # The template lives outside the work tree (TOLVAR_WINE_CACHE, default
 # ~/.cache/tolvar) because making a prefix is slow, very slow under
@@ -15,7 +20,25 @@ _ws_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$_ws_here/wine-env.sh"
 
 _ws_xvfb_pid=""
+_ws_xephyr_pid=""
 _ws_prefix=""
+
+# Starts an X server (the command line after the file) that writes its
+# display number into the file, and waits for that number: then in
+# _ws_started_display, the server's process id in _ws_started_pid.
+_ws_start_x() {
+  local dispfile=$1 n
+  shift
+  : > "$dispfile"
+  "$@" -displayfd 3 -nolisten tcp 3>"$dispfile" >/dev/null 2>&1 &
+  _ws_started_pid=$!
+  for n in $(seq 1 100); do
+    [ -s "$dispfile" ] && break
+    sleep 0.1
+  done
+  [ -s "$dispfile" ] || { echo "wine-session: $* did not start" >&2; return 1; }
+  _ws_started_display=$(head -1 "$dispfile")
+}
 
 _ws_make_template() {
   local template=$1 tmp
@@ -45,7 +68,7 @@ REG
 }
 
 wine_session_start() {
-  local run_dir=$1 cache template dispfile n
+  local run_dir=$1 screen=${3:-desktop} cache template
   export TOLVAR_WINEARCH=${2:-win32}
   export WINEARCH=$TOLVAR_WINEARCH
   cache=${TOLVAR_WINE_CACHE:-$HOME/.cache/tolvar}
@@ -66,7 +89,7 @@ wine_session_start() {
   # window of its own, with a taskbar and a notification area). Focus then
   # moves between windows inside Wine only: no X focus event arrives late
   # and resets the key state that a test has just typed.
-  cat >> "$_ws_prefix/user.reg" <<'REG'
+  [ "$screen" = two-monitors ] || cat >> "$_ws_prefix/user.reg" <<'REG'
 
 [Software\\Wine\\Explorer] 1700000000
 "Desktop"="Default"
@@ -76,17 +99,21 @@ wine_session_start() {
 REG
   mkdir -p "$run_dir/home"
 
-  dispfile="$run_dir/display"
-  : > "$dispfile"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dispfile" >/dev/null 2>&1 &
-  _ws_xvfb_pid=$!
-  for n in $(seq 1 100); do
-    [ -s "$dispfile" ] && break
-    sleep 0.1
-  done
-  [ -s "$dispfile" ] || { echo "wine-session: Xvfb did not start" >&2; return 1; }
-
-  export DISPLAY=":$(head -1 "$dispfile")"
+  if [ "$screen" = two-monitors ]; then
+    # Xvfb's own screens all start at 0,0, and Wine takes one monitor from
+    # a server with RandR: Xephyr, inside a host Xvfb that holds its window,
+    # places two screens side by side with Xinerama and no RandR. Wine's
+    # 32-bit part reads them only through the 32-bit Xinerama library.
+    _ws_start_x "$run_dir/host-display" Xvfb -screen 0 2600x1100x24 || return 1
+    _ws_xvfb_pid=$_ws_started_pid
+    _ws_start_x "$run_dir/display" env DISPLAY=":$_ws_started_display" Xephyr \
+      -screen 1280x1024 -screen 1280x1024+1280+0 +xinerama -extension RANDR || return 1
+    _ws_xephyr_pid=$_ws_started_pid
+  else
+    _ws_start_x "$run_dir/display" Xvfb -screen 0 1280x1024x24 || return 1
+    _ws_xvfb_pid=$_ws_started_pid
+  fi
+  export DISPLAY=":$_ws_started_display"
   export WINEPREFIX="$_ws_prefix"
   export HOME="$run_dir/home"
   wineserver -p
@@ -102,9 +129,12 @@ wine_session_stop() {
     WINEPREFIX="$_ws_prefix" wineserver -k >/dev/null 2>&1 || true
     _ws_prefix=""
   fi
-  if [ -n "$_ws_xvfb_pid" ]; then
-    kill "$_ws_xvfb_pid" 2>/dev/null || true
-    wait "$_ws_xvfb_pid" 2>/dev/null || true
-    _ws_xvfb_pid=""
-  fi
+  local pid
+  for pid in "$_ws_xephyr_pid" "$_ws_xvfb_pid"; do
+    [ -n "$pid" ] || continue
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  _ws_xephyr_pid=""
+  _ws_xvfb_pid=""
 }
