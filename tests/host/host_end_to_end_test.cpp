@@ -26,6 +26,7 @@
 #include "support/keyboard.h"
 #include "support/polling.h"
 #include "support/tolvar_program.h"
+#include "support/tolvar_settings.h"
 #include "support/unseen_keys.h"
 
 using namespace tolvar_test;
@@ -46,35 +47,6 @@ const WORD kCtrl = VK_LCONTROL, kShift = VK_LSHIFT;
 const char kCtrlShift[] = "0x05";        // left Ctrl and left Shift held
 
 KeyWindow *g_keys;
-
-struct Key {
-    const char *code, *modifiers, *name;
-    std::string soundOn, iconOn;
-    bool lockKey;
-    std::string more;  // further lines of its section
-};
-
-std::vector<Key> DefaultKeys()
-{
-    return {{"0x14", "0x80", "Caps Lock", "", "", true, ""},
-            {"0x90", "0x80", "Num Lock", "", "", true, ""},
-            {"0x91", "0x80", "Scroll Lock", "", "", true, ""}};
-}
-
-// A settings file as the program writes it, with these lines of its
-// [Tolvar] and its [Display] sections.
-std::string Ini(const std::vector<Key> &keys, const std::string &switches = "", const std::string &display = "")
-{
-    std::string text = "[Tolvar]\r\nVersion=1\r\n" + switches + "Keys=" + std::to_string(keys.size()) + "\r\n";
-    for (size_t i = 0; i < keys.size(); ++i) {
-        const Key &k = keys[i];
-        text += "[Key" + std::to_string(i + 1) + "]\r\nCode=" + k.code + "\r\nModifiers=" + k.modifiers +
-                "\r\nName=\"" + k.name + "\"\r\nSoundOn=\"" + k.soundOn + "\"\r\nIconOn=\"" + k.iconOn +
-                "\"\r\nHasIcon=" + (k.lockKey ? "1" : "0") + "\r\nHasOffState=" + (k.lockKey ? "1" : "0") +
-                "\r\n" + k.more;
-    }
-    return display.empty() ? text : text + "[Display]\r\n" + display;
-}
 
 // A 16 x 16 icon file of one colour, and a short silent sound file.
 std::string IconFileBytes()
@@ -142,42 +114,10 @@ bool Deliver(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
     return SendMessageTimeoutA(window, msg, wParam, lParam, SMTO_NORMAL, kWaitMs, &result) != 0;
 }
 
-DWORD WINAPI RaiseForeground(void *window)
-{
-    NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, static_cast<HWND>(window), OBJID_WINDOW, CHILDID_SELF);
-    return 0;
-}
-
-// The event Windows raises when a window comes to the front, raised from a
-// new thread: Wine raises an event only for the hooks that the raising
-// thread knew of when it last took a message.
-bool RaiseForegroundEvent(HWND window)
-{
-    HANDLE thread = CreateThread(nullptr, 0, RaiseForeground, window, 0, nullptr);
-    const bool done = thread && WaitForSingleObject(thread, kWaitMs) == WAIT_OBJECT_0;
-    if (thread)
-        CloseHandle(thread);
-    return done;
-}
-
 std::string Tip(const char *key, bool on)
 {
     return std::string(key) + (on ? ": on" : ": off");
 }
-
-// The on-screen displays, by their window names: visible, and where.
-// Whether a display of that name is on screen (any of them: a hidden one
-// may come first in the search).
-bool DisplayShown(const char *name, RECT *place = nullptr)
-{
-    HWND display = nullptr;
-    while ((display = FindWindowExA(nullptr, display, "TolvarDisplay", name)))
-        if (IsWindowVisible(display))
-            return !place || GetWindowRect(display, place);
-    return false;
-}
-const char kIndicationDisplay[] = "Tolvar";
-const char kCapsLockDisplay[] = "Tolvar Caps Lock";
 
 DWORD WINAPI ReadToggle(void *vk)
 {

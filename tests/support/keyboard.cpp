@@ -37,4 +37,23 @@ bool BringToFront(HWND window, HWND focus, DWORD ms)
         ms, 20);
 }
 
+namespace {
+
+DWORD WINAPI RaiseForeground(void *window)
+{
+    NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, static_cast<HWND>(window), OBJID_WINDOW, CHILDID_SELF);
+    return 0;
+}
+
+} // namespace
+
+bool RaiseForegroundEvent(HWND window)
+{
+    HANDLE thread = CreateThread(nullptr, 0, RaiseForeground, window, 0, nullptr);
+    const bool done = thread && WaitForSingleObject(thread, 120000) == WAIT_OBJECT_0;
+    if (thread)
+        CloseHandle(thread);
+    return done;
+}
+
 } // namespace tolvar_test

@@ -18,6 +18,11 @@ void TapKey(WORD vk);
 // focus (null: whatever the window's thread focuses); waits up to ms.
 bool BringToFront(HWND window, HWND focus, DWORD ms);
 
+// The event Windows raises when a window comes to the front (Wine 8 does
+// not), raised from a new thread: Wine raises an event only for the hooks
+// that the raising thread knew of when it last took a message.
+bool RaiseForegroundEvent(HWND window);
+
 } // namespace tolvar_test
 
 #endif // TOLVAR_TESTS_SUPPORT_KEYBOARD_H
