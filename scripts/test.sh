@@ -5,7 +5,7 @@
 # binaries, and the Windows tests under Wine on private Xvfb displays (the
 # packages among them, each unpacked or installed into a fresh prefix): in
 # 32-bit prefixes, then in a 64-bit (WoW64) prefix where 32-bit and 64-bit
-# programs run side by side.
+# programs run side by side, then in a 32-bit prefix with two monitors.
 #
 #   scripts/test.sh                      everything
 #   TOLVAR_TESTS=native scripts/test.sh  native tests only
@@ -66,7 +66,7 @@ if [ "$which" != native ]; then
   fi
 
   # Checks of the built binaries that need no Wine.
-  ctest --test-dir "$build/win32" -LE 'wine|wow64' --output-on-failure ${CTEST_ARGS:-} \
+  ctest --test-dir "$build/win32" -LE 'wine|wow64|monitors' --output-on-failure ${CTEST_ARGS:-} \
     2>&1 | tee "$build/win32-static-tests.log" || status=1
   count "$build/win32-static-tests.log"
 
@@ -86,18 +86,19 @@ if [ "$which" != native ]; then
   }
   mapfile -t wine_tests < <(list_tests '^wine$')
   mapfile -t wow64_tests < <(list_tests '^wow64$')
+  mapfile -t monitors_tests < <(list_tests '^monitors$')
   . "$root/scripts/wine-env.sh"
   wine_minutes=${TOLVAR_WINE_MINUTES:-30}
-  # Runs the named tests of label $2 in a world of architecture $3 under
-  # run folder $4, logging into $1.
+  # Runs the named tests of label $2 in a world of architecture $3 and
+  # screen $4 (scripts/wine-session.sh) under run folder $5, logging into $1.
   run_world() {
-    local log=$1 label=$2 arch=$3 dir=$4 regex
-    shift 4
+    local log=$1 label=$2 arch=$3 screen=$4 dir=$5 regex
+    shift 5
     regex="^($(IFS='|'; echo "$*"))\$"
     (
       . "$root/scripts/wine-session.sh"
       trap wine_session_stop EXIT
-      wine_session_start "$dir" "$arch"
+      wine_session_start "$dir" "$arch" "$screen"
       timeout --kill-after=30 "${wine_minutes}m" \
         ctest --test-dir "$build/win32" -L "$label" -R "$regex" --output-on-failure
     ) > "$log" 2>&1
@@ -108,7 +109,7 @@ if [ "$which" != native ]; then
     share=()
     for ((i = s; i < ${#wine_tests[@]}; i += sessions)); do share+=("${wine_tests[i]}"); done
     [ ${#share[@]} -gt 0 ] || continue
-    run_world "$build/win32-tests-$s.log" '^wine$' win32 "$build/win32/wine-run-$s" "${share[@]}" &
+    run_world "$build/win32-tests-$s.log" '^wine$' win32 desktop "$build/win32/wine-run-$s" "${share[@]}" &
     pids+=($!)
     worlds+=("$build/win32-tests-$s.log")
   done
@@ -117,9 +118,15 @@ if [ "$which" != native ]; then
   # The 64-bit world after the 32-bit ones: global hooks of one world never
   # meet another's, but the machine's two cores are enough for one at a time.
   if [ ${#wow64_tests[@]} -gt 0 ]; then
-    run_world "$build/wow64-tests.log" '^wow64$' win64 "$build/win32/wine-run-wow64" "${wow64_tests[@]}" ||
+    run_world "$build/wow64-tests.log" '^wow64$' win64 desktop "$build/win32/wine-run-wow64" "${wow64_tests[@]}" ||
       wine_status=1
     worlds+=("$build/wow64-tests.log")
+  fi
+  # The displays on the monitors the settings choose, with two monitors.
+  if [ ${#monitors_tests[@]} -gt 0 ]; then
+    run_world "$build/monitors-tests.log" '^monitors$' win32 two-monitors "$build/win32/wine-run-monitors" \
+      "${monitors_tests[@]}" || wine_status=1
+    worlds+=("$build/monitors-tests.log")
   fi
   [ $wine_status = 0 ] || status=1
   for log in "${worlds[@]}"; do
