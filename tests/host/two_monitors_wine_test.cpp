@@ -114,6 +114,7 @@ TEST_F(TwoMonitorsTest, TheDisplaysAppearOnTheMonitorsTheSettingChooses)
     for (const auto &r : rows) {
         SCOPED_TRACE(r.what);
         ASSERT_TRUE(keys_.SetToggle(VK_CAPITAL, false));
+        DeleteFileA(log.c_str());
         ASSERT_TRUE(WriteFileBytes(ini, Ini(DefaultKeys(), "CapsLockDisplay=1\r\nDisplayMilliseconds=10000\r\n",
                                             "Monitor=" + std::to_string(r.monitor) + "\r\n")));
         TolvarProgram program;
