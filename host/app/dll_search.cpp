@@ -3,7 +3,18 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace tolvar {
+
+HMODULE LoadSystemLibrary(const wchar_t *name)
+{
+    wchar_t folder[MAX_PATH] = L"";
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return nullptr;
+    return LoadLibraryW((std::wstring(folder) + L"\\" + name).c_str());
+}
 
 void RestrictDllSearch()
 {

@@ -15,11 +15,25 @@
 #ifndef TOLVAR_HOST_DLL_SEARCH_H
 #define TOLVAR_HOST_DLL_SEARCH_H
 
+#include <windows.h>
+
 namespace tolvar {
 
 // Call first thing in the program. Systems without the search control
 // (Windows 7 without its update, Vista) keep only the current folder out.
 void RestrictDllSearch();
+
+// A library of the system loaded by its full path in the system folder, or
+// null; for libraries that older systems lack or that the program does not
+// import.
+HMODULE LoadSystemLibrary(const wchar_t *name);
+
+// The export of a module, as a function pointer of type Proc, or null.
+template <typename Proc>
+Proc FindExport(HMODULE module, const char *name)
+{
+    return module ? reinterpret_cast<Proc>(reinterpret_cast<void *>(GetProcAddress(module, name))) : nullptr;
+}
 
 }  // namespace tolvar
 

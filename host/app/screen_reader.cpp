@@ -6,6 +6,8 @@
 
 #include <new>
 
+#include "host/app/dll_search.h"
+
 namespace tolvar {
 
 namespace {
@@ -34,18 +36,9 @@ struct Calls {
     FreeStringProc freeString = nullptr;
 } g_calls;
 
-HMODULE LoadSystemLibrary(const wchar_t *name)
-{
-    wchar_t folder[MAX_PATH] = L"";
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return nullptr;
-    return LoadLibraryW((std::wstring(folder) + L"\\" + name).c_str());
-}
-
 template <typename T> void Find(HMODULE module, const char *name, T *proc)
 {
-    *proc = module ? reinterpret_cast<T>(reinterpret_cast<void *>(GetProcAddress(module, name))) : nullptr;
+    *proc = FindExport<T>(module, name);
 }
 
 std::wstring Wide(const std::string &utf8)

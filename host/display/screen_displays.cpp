@@ -2,6 +2,7 @@
 // full-screen program, previewed for the Display window.
 #include "host/display/screen_displays.h"
 
+#include "host/app/dll_search.h"
 #include "host/display/dpi_awareness.h"
 #include "host/display/indication.h"
 
@@ -46,16 +47,8 @@ bool IsDesktop(HWND window)
 UINT MonitorDpi(HMONITOR monitor)
 {
     // shcore.dll (Windows 8.1 and later), from the system folder only.
-    static GetDpiForMonitorProc getDpi = [] {
-        wchar_t folder[MAX_PATH];
-        const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH)
-            return static_cast<GetDpiForMonitorProc>(nullptr);
-        HMODULE shcore = LoadLibraryW((std::wstring(folder) + L"\\shcore.dll").c_str());
-        return shcore ? reinterpret_cast<GetDpiForMonitorProc>(
-                            reinterpret_cast<void *>(GetProcAddress(shcore, "GetDpiForMonitor")))
-                      : nullptr;
-    }();
+    static const GetDpiForMonitorProc getDpi =
+        FindExport<GetDpiForMonitorProc>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
     UINT x = 0, y = 0;
     if (getDpi && monitor && SUCCEEDED(getDpi(monitor, 0 /* effective */, &x, &y)) && x >= 48 && x <= 960)
         return x;

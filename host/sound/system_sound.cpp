@@ -1,7 +1,7 @@
 // winmm.dll's PlaySoundA, loaded from the system folder on first use.
 #include "host/sound/system_sound.h"
 
-#include <string>
+#include "host/app/dll_search.h"
 
 namespace tolvar {
 
@@ -11,14 +11,7 @@ typedef BOOL(WINAPI *PlaySoundProc)(LPCSTR, HMODULE, DWORD);
 
 PlaySoundProc LoadPlaySound()
 {
-    wchar_t folder[MAX_PATH] = L"";
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return nullptr;
-    HMODULE winmm = LoadLibraryW((std::wstring(folder) + L"\\winmm.dll").c_str());
-    return winmm ? reinterpret_cast<PlaySoundProc>(
-                       reinterpret_cast<void *>(GetProcAddress(winmm, "PlaySoundA")))
-                 : nullptr;
+    return FindExport<PlaySoundProc>(LoadSystemLibrary(L"winmm.dll"), "PlaySoundA");
 }
 
 }  // namespace
