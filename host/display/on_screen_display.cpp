@@ -420,8 +420,10 @@ LRESULT DisplayWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_MOUSEMOVE:
         if (dragging_) {
-            POINT at;
-            GetCursorPos(&at);
+            // Where the pointer is as this message tells it (the system
+            // gives it relative to the window where the window is now).
+            POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            ClientToScreen(window_, &at);
             SetWindowPos(window_, nullptr, at.x - grab_.x, at.y - grab_.y, 0, 0,
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         }

@@ -1559,6 +1559,59 @@ TEST_F(HostTest, TheDisplayWindowAppliesWhatIsChangedKeepsItAndCancelsTheRest)
     EXPECT_EQ(saved, ReadFileBytes(ini_));
 }
 
+// Drag to place: the sample display, dragged while the window is open, is
+// where the display appears once applied. The drag is the mouse messages
+// the sample gets.
+TEST_F(HostTest, TheDisplayAppearsWhereItsSampleWasDragged)
+{
+    ASSERT_TRUE(WriteFileBytes(ini_, Ini(DefaultKeys())));
+    ASSERT_TRUE(StartTolvar(program_));
+    PostMessageA(program_.Window(), WM_COMMAND, kCmdDisplayWindow, 0);
+    const HWND window = WaitDialog(program_.pid(), kDisplayWindow);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(ChooseItem(window, IDC_DISPLAY_POSITION, 9));  // "Drag to place"
+    HWND sample = nullptr;
+    RECT before = {};
+    ASSERT_TRUE(WaitFor([&] { return (sample = FindWindowA("TolvarDisplay", kIndicationDisplay)) &&
+                                     DisplayShown(kIndicationDisplay, &before); }, kWaitMs));
+    // Grabbed 10 pixels into it, let go where its top left is at 60, 40.
+    const POINT grab = {10, 10};
+    const POINT to = {60 + grab.x, 40 + grab.y};
+    const LPARAM moved = MAKELPARAM(to.x - before.left, to.y - before.top);  // in the sample, where it was
+    ASSERT_TRUE(PostMessageA(sample, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(grab.x, grab.y)));
+    ASSERT_TRUE(PostMessageA(sample, WM_MOUSEMOVE, MK_LBUTTON, moved));
+    ASSERT_TRUE(PostMessageA(sample, WM_LBUTTONUP, 0, MAKELPARAM(grab.x, grab.y)));
+    // Posted after them to the same thread, so taken after them: once the
+    // focus has moved, the drag has been handled.
+    const HWND theme = GetDlgItem(window, IDC_DISPLAY_THEME);
+    ASSERT_TRUE(PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(theme), TRUE));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            GUITHREADINFO info = {};
+            info.cbSize = sizeof info;
+            return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus == theme;
+        },
+        kWaitMs));
+    RECT dropped = {};
+    ASSERT_TRUE(DisplayShown(kIndicationDisplay, &dropped));
+    // Kept as fractions of the room the screen leaves: within a pixel.
+    EXPECT_LE(abs(to.x - grab.x - dropped.left), 1) << dropped.left;
+    EXPECT_LE(abs(to.y - grab.y - dropped.top), 1) << dropped.top;
+    EXPECT_TRUE(ControlEnabled(window, IDC_DISPLAY_APPLY));
+    ClickIn(window, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(window); }, kWaitMs));
+    const std::string saved = ReadFileBytes(ini_);
+    EXPECT_TRUE(Contains(saved, "Dragged=1\r\n") && Contains(saved, "Places=1\r\n")) << saved;
+
+    // A key's display, where the sample was let go.
+    g_keys->Tap(VK_SCROLL);
+    ASSERT_TRUE(WaitLogLines(log_, 1));
+    RECT shown = {};
+    ASSERT_TRUE(WaitFor([&] { return DisplayShown(kIndicationDisplay, &shown); }, kWaitMs));
+    EXPECT_LE(abs(shown.left - dropped.left), 1) << shown.left;
+    EXPECT_LE(abs(shown.top - dropped.top), 1) << shown.top;
+}
+
 // The window at the system's DPI settings: it grows with them, and no
 // control overlaps another or leaves the window.
 TEST_F(HostTest, TheDisplayWindowAtEveryDpi)
