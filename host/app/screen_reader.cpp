@@ -7,6 +7,7 @@
 #include <new>
 
 #include "host/app/dll_search.h"
+#include "host/app/program_paths.h"
 
 namespace tolvar {
 
@@ -39,17 +40,6 @@ struct Calls {
 template <typename T> void Find(HMODULE module, const char *name, T *proc)
 {
     *proc = FindExport<T>(module, name);
-}
-
-std::wstring Wide(const std::string &utf8)
-{
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-    if (n <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], n);
-    wide.resize(static_cast<size_t>(n - 1));
-    return wide;
 }
 
 }  // namespace
@@ -156,7 +146,7 @@ bool ScreenReader::Announce(HWND window, const std::string &text)
     // Nobody listens: nothing to say (and nothing to pay for).
     if (g_calls.clientsListening && !g_calls.clientsListening())
         return false;
-    BSTR said = g_calls.allocString(Wide(text).c_str());
+    BSTR said = g_calls.allocString(FromUtf8(text).c_str());
     BSTR activity = g_calls.allocString(L"Tolvar.Indication");
     const HRESULT result =
         said && activity ? g_calls.raiseNotification(element_, kNotificationKindOther,

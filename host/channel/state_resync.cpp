@@ -2,6 +2,8 @@
 // moving the displays.
 #include "host/channel/state_resync.h"
 
+#include "host/app/dll_search.h"
+
 #include <string>
 
 namespace tolvar {
@@ -18,12 +20,6 @@ const DWORD kNotifyForThisSession = 0;  // NOTIFY_FOR_THIS_SESSION
 
 typedef BOOL(WINAPI *RegisterSessionNotification)(HWND, DWORD);
 typedef BOOL(WINAPI *UnregisterSessionNotification)(HWND);
-
-template <typename Function> Function Entry(HMODULE module, const char *name)
-{
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name)))
-                  : nullptr;
-}
 
 // The one window that hears the events: a WinEvent callback has no context.
 HWND g_window = nullptr;
@@ -51,7 +47,7 @@ void StateResync::Start(HWND window, UINT message)
         return;
     sessions_ = LoadLibraryA((std::string(system) + "\\wtsapi32.dll").c_str());
     const RegisterSessionNotification subscribe =
-        Entry<RegisterSessionNotification>(sessions_, "WTSRegisterSessionNotification");
+        FindExport<RegisterSessionNotification>(sessions_, "WTSRegisterSessionNotification");
     if (!subscribe || !subscribe(window, kNotifyForThisSession)) {
         if (sessions_)
             FreeLibrary(sessions_);
@@ -68,7 +64,7 @@ void StateResync::Stop()
     foreground_ = moved_ = nullptr;
     if (sessions_) {
         const UnregisterSessionNotification unsubscribe =
-            Entry<UnregisterSessionNotification>(sessions_, "WTSUnRegisterSessionNotification");
+            FindExport<UnregisterSessionNotification>(sessions_, "WTSUnRegisterSessionNotification");
         if (unsubscribe)
             unsubscribe(window_);
         FreeLibrary(sessions_);

@@ -144,17 +144,7 @@ Settings WithDisplayChoices(const Settings &current, const Settings &draft)
     next.showDisplay = draft.showDisplay;
     next.displayMs = draft.displayMs;
     next.display = draft.display;
-    std::vector<bool> used(draft.keys.size(), false);
-    for (KeySetting &key : next.keys) {
-        for (size_t i = 0; i < draft.keys.size(); ++i) {
-            const KeySetting &drafted = draft.keys[i];
-            if (!used[i] && drafted.keyCode == key.keyCode && drafted.modifiers == key.modifiers) {
-                used[i] = true;
-                key.shown = drafted.shown;
-                break;
-            }
-        }
-    }
+    TakeKeyDisplays(draft, &next);
     return next;
 }
 

@@ -1,6 +1,8 @@
 // The thread's DPI awareness, where the system has it.
 #include "host/display/dpi_awareness.h"
 
+#include "host/app/dll_search.h"
+
 #include <windows.h>
 
 namespace tolvar {
@@ -12,8 +14,8 @@ typedef void *(WINAPI *SetContextProc)(void *context);
 SetContextProc SetContext()
 {
     // user32 is loaded already: only looked up, as older systems lack it.
-    static SetContextProc set = reinterpret_cast<SetContextProc>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext")));
+    static const SetContextProc set =
+        FindExport<SetContextProc>(GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext");
     return set;
 }
 

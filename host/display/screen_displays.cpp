@@ -226,8 +226,8 @@ bool ScreenDisplays::FullScreenInFront() const
             return true;
     }
     // Older systems lack the shell's notion of it.
-    static QueryNotificationStateProc query = reinterpret_cast<QueryNotificationStateProc>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("shell32.dll"), "SHQueryUserNotificationState")));
+    static const QueryNotificationStateProc query =
+        FindExport<QueryNotificationStateProc>(GetModuleHandleA("shell32.dll"), "SHQueryUserNotificationState");
     int state = 0;
     return query && SUCCEEDED(query(&state)) &&
            (state == kQunsBusy || state == kQunsD3dFullScreen || state == kQunsPresentation ||

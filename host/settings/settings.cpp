@@ -177,13 +177,12 @@ bool HasAnyModifiersEntry(const std::vector<KeyTableEntry> &table, int32_t keyCo
 
 }  // namespace
 
-void CarryKeyDisplays(const Settings &before, Settings *after)
+void TakeKeyDisplays(const Settings &from, Settings *to)
 {
-    std::vector<bool> used(before.keys.size(), false);
-    for (KeySetting &key : after->keys) {
-        key.shown = KeyDisplay();
-        for (size_t i = 0; i < before.keys.size(); ++i) {
-            const KeySetting &old = before.keys[i];
+    std::vector<bool> used(from.keys.size(), false);
+    for (KeySetting &key : to->keys) {
+        for (size_t i = 0; i < from.keys.size(); ++i) {
+            const KeySetting &old = from.keys[i];
             if (!used[i] && old.keyCode == key.keyCode && old.modifiers == key.modifiers) {
                 used[i] = true;
                 key.shown = old.shown;
@@ -191,6 +190,13 @@ void CarryKeyDisplays(const Settings &before, Settings *after)
             }
         }
     }
+}
+
+void CarryKeyDisplays(const Settings &before, Settings *after)
+{
+    for (KeySetting &key : after->keys)
+        key.shown = KeyDisplay();
+    TakeKeyDisplays(before, after);
 }
 
 std::vector<int32_t> TrackedLockKeys(const Settings &settings)

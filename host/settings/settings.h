@@ -105,6 +105,8 @@ void TakeSwitches(const KeyCollectionHeader &header, Settings *settings);
 // choices of the keys they were: the first unused key of the same key code
 // and modifiers; a new key gets the defaults.
 void CarryKeyDisplays(const Settings &before, Settings *after);
+// The same, but a key with no match in from keeps its own choices.
+void TakeKeyDisplays(const Settings &from, Settings *to);
 
 // Entries the table may need: every key, one release entry per key, and
 // one per lock key.

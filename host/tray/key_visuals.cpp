@@ -3,6 +3,7 @@
 
 #include "host/display/indication.h"
 #include "host/settings/media_path.h"
+#include "host/app/dll_search.h"
 #include "host/app/program_paths.h"
 
 namespace tolvar {
@@ -29,10 +30,8 @@ int TrayIconSize()
     typedef UINT(WINAPI * DpiForWindow)(HWND);
     typedef int(WINAPI * MetricsForDpi)(int, UINT);
     HMODULE user = GetModuleHandleA("user32.dll");
-    DpiForWindow dpiFor = reinterpret_cast<DpiForWindow>(
-        reinterpret_cast<void *>(GetProcAddress(user, "GetDpiForWindow")));
-    MetricsForDpi metrics = reinterpret_cast<MetricsForDpi>(
-        reinterpret_cast<void *>(GetProcAddress(user, "GetSystemMetricsForDpi")));
+    const DpiForWindow dpiFor = FindExport<DpiForWindow>(user, "GetDpiForWindow");
+    const MetricsForDpi metrics = FindExport<MetricsForDpi>(user, "GetSystemMetricsForDpi");
     HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
     const UINT dpi = dpiFor && metrics && taskbar ? dpiFor(taskbar) : 0;
     const int size = dpi ? metrics(SM_CXSMICON, dpi) : 0;
